@@ -1,0 +1,19 @@
+#pragma once
+// Small text rules shared by every window. Pure: no Windows headers.
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+// "#13" becomes CR, then "#10" becomes LF (exact, case-sensitive).
+std::wstring UnescapeLineBreaks(std::wstring_view text);
+
+// Splits off the first field of `text` up to `separator`. The token is the
+// text before the separator; `text` keeps what follows it. Without a
+// separator the token is the whole text and `text` becomes empty.
+std::wstring TakeToken(std::wstring& text, std::wstring_view separator);
+
+// Replaces every occurrence of `from` with `to`.
+std::wstring ReplaceAll(std::wstring_view text, std::wstring_view from, std::wstring_view to);
+
+}  // namespace vantrel

@@ -1,0 +1,157 @@
+#!/usr/bin/env python3
+"""Inspects the built deliverables as files (no Wine needed).
+
+check_deliverables.py BIN_DIR ARCH   (ARCH: i686 or x86_64)
+
+Checks: the machine type; no import of a mingw runtime DLL (static build);
+Schedlet.dll exports exactly GetSchedletInfo/DeleteSchedlet/AddSchedlet with
+ordinals 1-3 and undecorated names; Vantrel.exe carries resources of the named
+type "100" with ids 101-104, a version resource 1.5.6.4 with the single
+translation 0412/949, and a manifest asking for administrator rights;
+VantrelUpdate.exe's manifest runs as invoker. Prints 'N passed, N failed'.
+"""
+import struct
+import sys
+from pathlib import Path
+
+RT_VERSION, RT_MANIFEST = 16, 24
+
+
+class PE:
+    def __init__(self, path):
+        self.data = Path(path).read_bytes()
+        d = self.data
+        pe = struct.unpack_from("<I", d, 0x3C)[0]
+        assert d[pe:pe + 4] == b"PE\0\0", "not a PE file"
+        self.machine, nsec = struct.unpack_from("<HH", d, pe + 4)
+        opt_size = struct.unpack_from("<H", d, pe + 20)[0]
+        opt = pe + 24
+        magic = struct.unpack_from("<H", d, opt)[0]
+        dd = opt + (96 if magic == 0x10B else 112)
+        self.dirs = [struct.unpack_from("<II", d, dd + 8 * i) for i in range(16)]
+        self.sections = []
+        sec = opt + opt_size
+        for i in range(nsec):
+            vsize, va, rsize, rptr = struct.unpack_from("<IIII", d, sec + 40 * i + 8)
+            self.sections.append((va, max(vsize, rsize), rptr))
+
+    def off(self, rva):
+        for va, size, ptr in self.sections:
+            if va <= rva < va + size:
+                return rva - va + ptr
+        raise ValueError("rva outside sections")
+
+    def cstr(self, rva):
+        o = self.off(rva)
+        return self.data[o:self.data.index(b"\0", o)].decode("latin-1")
+
+    def imports(self):
+        rva, size = self.dirs[1]
+        names, o = [], self.off(rva) if rva else None
+        while o is not None:
+            name_rva = struct.unpack_from("<I", self.data, o + 12)[0]
+            if name_rva == 0:
+                break
+            names.append(self.cstr(name_rva).lower())
+            o += 20
+        return names
+
+    def exports(self):
+        rva, size = self.dirs[0]
+        if not rva:
+            return {}
+        o = self.off(rva)
+        base, nfunc, nnames, _, names_rva, ords_rva = struct.unpack_from("<IIIIII", self.data, o + 16)
+        out = {}
+        for i in range(nnames):
+            name = self.cstr(struct.unpack_from("<I", self.data, self.off(names_rva) + 4 * i)[0])
+            ordinal = struct.unpack_from("<H", self.data, self.off(ords_rva) + 2 * i)[0] + base
+            out[name] = ordinal
+        return out
+
+    def resources(self):
+        """{(type, id): bytes}; type is an int or a str for named types."""
+        rva, size = self.dirs[2]
+        if not rva:
+            return {}
+        root = self.off(rva)
+        d = self.data
+
+        def entries(o):
+            named, ids = struct.unpack_from("<HH", d, o + 12)
+            for i in range(named + ids):
+                name, target = struct.unpack_from("<II", d, o + 16 + 8 * i)
+                if name & 0x80000000:
+                    so = root + (name & 0x7FFFFFFF)
+                    n = struct.unpack_from("<H", d, so)[0]
+                    key = d[so + 2:so + 2 + 2 * n].decode("utf-16-le")
+                else:
+                    key = name
+                yield key, target
+
+        out = {}
+        for tkey, t in entries(root):
+            for nkey, n in entries(root + (t & 0x7FFFFFFF)):
+                for _, leaf in entries(root + (n & 0x7FFFFFFF)):
+                    drva, dsize = struct.unpack_from("<II", d, root + leaf)
+                    o = self.off(drva)
+                    out[(tkey, nkey)] = d[o:o + dsize]
+        return out
+
+
+results = []
+
+
+def check(name, ok, detail=""):
+    results.append(ok)
+    print(("ok   " if ok else "FAIL ") + name + ("" if ok else f"  ({detail})"))
+
+
+def main():
+    bindir, arch = Path(sys.argv[1]), sys.argv[2]
+    machine = {"i686": 0x14C, "x86_64": 0x8664}[arch]
+    runtime = {"libstdc++-6.dll", "libgcc_s_dw2-1.dll", "libgcc_s_seh-1.dll", "libwinpthread-1.dll"}
+    files = {n: PE(bindir / n) for n in ("Vantrel.exe", "VantrelUpdate.exe", "Schedlet.dll")}
+    for name, pe in files.items():
+        check(f"{name}: machine {arch}", pe.machine == machine, hex(pe.machine))
+        bad = runtime.intersection(pe.imports())
+        check(f"{name}: no mingw runtime DLL", not bad, ", ".join(sorted(bad)))
+
+    ex = files["Schedlet.dll"].exports()
+    want = {"GetSchedletInfo": 1, "DeleteSchedlet": 2, "AddSchedlet": 3}
+    check("Schedlet.dll: exports and ordinals", ex == want, repr(ex))
+
+    res = files["Vantrel.exe"].resources()
+    update = (bindir / "VantrelUpdate.exe").read_bytes()
+    sched = (bindir / "Schedlet.dll").read_bytes()
+    check("Vantrel.exe: \"100\"/101 is VantrelUpdate.exe", res.get(("100", 101)) == update)
+    check("Vantrel.exe: \"100\"/102 is Schedlet.dll", res.get(("100", 102)) == sched)
+    ko, en = res.get(("100", 103), b""), res.get(("100", 104), b"")
+    check("Vantrel.exe: \"100\"/103 Korean table in code page 949",
+          b"[Vantrel]" in ko and "업데이트".encode("cp949") in ko)
+    check("Vantrel.exe: \"100\"/104 English table in ASCII",
+          b"[Vantrel]" in en and all(b < 0x80 for b in en))
+    ver = next((v for (t, _), v in res.items() if t == RT_VERSION), b"")
+    vtext = ver.decode("utf-16-le", errors="replace")
+    fixed = ver.find(struct.pack("<I", 0xFEEF04BD))
+    fv = struct.unpack_from("<IIII", ver, fixed + 8) if fixed >= 0 else (0, 0, 0, 0)
+    check("Vantrel.exe: fixed file and product version 1.5.6.4",
+          fv == (0x00010005, 0x00060004, 0x00010005, 0x00060004), repr(fv))
+    check("Vantrel.exe: FileVersion text 1.5.6.4 in block 041203b5",
+          "041203b5" in vtext.lower() and "1.5.6.4" in vtext)
+    check("Vantrel.exe: only translation 0412/949",
+          ver.count(struct.pack("<HH", 0x412, 949)) == 1 and
+          ver.find(struct.pack("<HH", 0x412, 949)) == len(ver) - 4, "")
+    man = next((v for (t, _), v in res.items() if t == RT_MANIFEST), b"")
+    check("Vantrel.exe: manifest requireAdministrator + Common-Controls 6",
+          b'level="requireAdministrator"' in man and b"Microsoft.Windows.Common-Controls" in man)
+    uman = next((v for (t, _), v in files["VantrelUpdate.exe"].resources().items() if t == RT_MANIFEST), b"")
+    check("VantrelUpdate.exe: manifest asInvoker", b'level="asInvoker"' in uman)
+
+    failed = results.count(False)
+    print(f"deliverables ({arch}): {len(results) - failed} passed, {failed} failed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
