@@ -1,0 +1,58 @@
+#pragma once
+// Shared helpers and platform operations of the main program. None keeps
+// state between calls; each reports failure through its result (empty text
+// or false). Only ExtractResourceToFile tells the user (a message box).
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace vantrel {
+
+// The user's documents folder + "\Vantrel", no trailing backslash. Created
+// hidden (with missing parents) when absent. Empty when the documents folder
+// cannot be resolved; callers must not build paths from an empty result.
+std::wstring GetDataFolder();
+// GetDataFolder() + "\Recovery.ini" (nothing created); empty without a data folder.
+std::wstring GetRecoveryIniPath();
+// GetDataFolder() + "\dat", created hidden when absent; empty without a data folder.
+std::wstring GetDatFolder();
+// The running executable's folder, with a trailing backslash.
+std::wstring GetProgramFolder();
+
+// The user-interface language (1042 = Korean); 0 when it cannot be told.
+uint16_t GetUiLanguage();
+
+// Writes resource (type name `type`, id `id`) of the program's own module
+// to `path`. Failures are shown in a message box ("FindResource Fail : ...",
+// "SizeofResource Fail : ...", "LoadResource Fail : ...", "File write fail :
+// N, M") and give false.
+bool ExtractResourceToFile(int id, const wchar_t* type, const std::wstring& path);
+
+// CreateProcess(commandLine) with the given show state; optionally waits up
+// to timeoutMs. When the process cannot be created the command is handed to
+// ShellExecute "open" and the result is false.
+bool RunCommand(const std::wstring& commandLine, int show, bool wait, DWORD timeoutMs);
+
+// WM_CLOSE with a 100 ms time-out; a window still there afterwards has its
+// process ended.
+void CloseWindowOrKill(HWND window);
+
+// A StringFileInfo value of a file's first translation ("CompanyName",
+// "FileVersion"); empty when there is none.
+std::wstring GetFileVersionText(const std::wstring& path, const std::wstring& name);
+
+// Left and top that centre a window of this size on the primary screen.
+POINT CenterOnScreen(int width, int height);
+
+// The computer's IP address as dotted text; empty when it cannot be found.
+std::wstring GetLocalIpAddress();
+
+// Removes everything inside a folder (sub-folders through the Recycle Bin),
+// keeping the folder. False only when the folder does not exist.
+bool EmptyFolder(const std::wstring& folder);
+
+// The Windows version code (0-18) of the running system; see os_version.h.
+int GetOsVersionCode();
+
+}  // namespace vantrel

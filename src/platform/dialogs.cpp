@@ -1,0 +1,57 @@
+#include "platform/dialogs.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <vector>
+
+namespace vantrel::platform {
+namespace {
+
+class SystemDialogs final : public Dialogs {
+ public:
+  int Message(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) override {
+    return ::MessageBoxW(owner, text.c_str(), caption.c_str(), type);
+  }
+  bool OpenFileName(HWND owner, const std::wstring& filter, std::wstring* path) override {
+    std::wstring f = filter;
+    for (auto& c : f)
+      if (c == L'|') c = L'\0';
+    f.push_back(L'\0');
+    std::vector<wchar_t> buffer(MAX_PATH * 4, L'\0');
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = f.c_str();
+    ofn.lpstrFile = buffer.data();
+    ofn.nMaxFile = static_cast<DWORD>(buffer.size());
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (!::GetOpenFileNameW(&ofn)) return false;
+    if (path) *path = buffer.data();
+    return true;
+  }
+  void ShellOpen(HWND owner, const std::wstring& target, const std::wstring& params, int show) override {
+    ::ShellExecuteW(owner, L"open", target.c_str(), params.empty() ? nullptr : params.c_str(), nullptr, show);
+  }
+};
+
+SystemDialogs& System() {
+  static SystemDialogs instance;
+  return instance;
+}
+Dialogs* installed = nullptr;
+
+}  // namespace
+
+Dialogs& CurrentDialogs() { return installed ? *installed : System(); }
+void SetDialogs(Dialogs* dialogs) { installed = dialogs; }
+
+void ShowMessage(HWND owner, const std::wstring& text, const std::wstring& caption) {
+  CurrentDialogs().Message(owner, text, caption, MB_OK);
+}
+bool AskYesNo(HWND owner, const std::wstring& text, const std::wstring& caption) {
+  return CurrentDialogs().Message(owner, text, caption, MB_YESNO) == IDYES;
+}
+void ShellOpen(const std::wstring& target, int show) { CurrentDialogs().ShellOpen(nullptr, target, L"", show); }
+
+}  // namespace vantrel::platform
