@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Builds Vantrel and starts it under Wine.
+#  - With a display ($DISPLAY set) the program runs there until it is ended
+#    through its tray menu (Close).
+#  - Without a display a virtual one is started; once the main window shows,
+#    a screenshot is saved (the path is printed) and the program is closed.
+# Where this machine's kernel runs 32-bit programs the shipped 32-bit build is
+# started; otherwise the 64-bit build of the same sources.
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${VANTREL_BUILD_ROOT:-$root/build}
+"$root/scripts/setup.sh" || exit 1
+. "$root/tests/wine/env.sh"
+
+if [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  arch=win32; toolchain=mingw-i686.cmake; wine=/usr/lib/wine/wine
+else
+  arch=win64; toolchain=mingw-x86_64.cmake; wine=/usr/lib/wine/wine64
+fi
+dir=$build/$arch
+cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain" -DVANTREL_BUILD_TESTS=OFF >/dev/null || exit 1
+cmake --build "$dir" -j "$(nproc)" --target Vantrel wait_window >/dev/null || exit 1
+
+# A prefix of its own, apart from the tests' one; the program lives in C:\Vantrel.
+vantrel_wine_env "$build/run-$arch"
+VANTREL_WINE=$wine
+headless=0
+if [ -n "${DISPLAY:-}" ]; then export VANTREL_USE_DISPLAY=$DISPLAY; else headless=1; fi
+vantrel_wine_down >/dev/null 2>&1
+vantrel_wine_up || exit 1
+progdir=$WINEPREFIX/drive_c/Vantrel
+mkdir -p "$progdir"
+cp "$dir/bin/Vantrel.exe" "$progdir/"
+
+if [ $headless = 0 ]; then
+  echo "Vantrel is running on $DISPLAY (end it through the tray icon's menu: Close)."
+  "$VANTREL_WINE" 'C:\Vantrel\Vantrel.exe'
+  vantrel_wine_down
+  exit 0
+fi
+
+"$VANTREL_WINE" 'C:\Vantrel\Vantrel.exe' >/dev/null 2>&1 &
+pid=$!
+shots=$build/screenshots
+mkdir -p "$shots"
+if "$VANTREL_WINE" "$dir/bin/wait_window.exe" TVantrelMainForm 60000 >/dev/null 2>&1; then
+  sleep 2
+  import -display "$DISPLAY" -window root "$shots/run-main.png"
+  echo "Screenshot of the main window: $shots/run-main.png"
+  "$VANTREL_WINE" "$dir/bin/wait_window.exe" TVantrelMainForm 10000 --close >/dev/null 2>&1
+else
+  echo "The main window did not appear within 60 s." >&2
+fi
+wait $pid 2>/dev/null
+vantrel_wine_down
