@@ -30,7 +30,8 @@ class LanguageSection {
 
 class LanguageTable {
  public:
-  // Opens the table file (kept open, shared for reading, until destroyed).
+  // Opens the table file (kept open until destroyed; others may still read,
+  // write or delete it).
   // `codePage` decodes its bytes (949 for Korean, whatever the system's ANSI
   // code page is). Null when the file cannot be opened.
   static std::unique_ptr<LanguageTable> Open(const std::wstring& path, unsigned codePage);
@@ -48,6 +49,10 @@ class LanguageTable {
   unsigned codePage_;
   void* handle_;  // the open file
 };
+
+// The named section of a table's decoded text (empty when absent). Damaged
+// lines are skipped, so only their keys fall back to the defaults.
+LanguageSection LanguageSectionFromText(std::wstring_view text, std::wstring_view name);
 
 // Reads a section of the current language table, or an empty section when
 // no table is open (every text then takes its default).
