@@ -1,0 +1,152 @@
+#include "ui/list_view.h"
+
+namespace vantrel::ui {
+
+ListView::ListView(Container& parent, const Rect& designed, const ListViewOptions& options) : Control(parent) {
+  DWORD style = WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS;
+  if (!options.multiSelect) style |= LVS_SINGLESEL;
+  CreateChild(WC_LISTVIEWW, L"", style, WS_EX_CLIENTEDGE, designed);
+  if (!hwnd()) return;
+  DWORD ex = LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP;
+  if (options.gridLines) ex |= LVS_EX_GRIDLINES;
+  if (options.fullRowSelect) ex |= LVS_EX_FULLROWSELECT;
+  if (options.checkBoxes) ex |= LVS_EX_CHECKBOXES;
+  ListView_SetExtendedListViewStyle(hwnd(), ex);
+  if (options.images) {
+    images_ = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 8, 8);
+    if (images_) ListView_SetImageList(hwnd(), images_, LVSIL_SMALL);
+  }
+}
+
+int ListView::AddColumn(const std::wstring& caption, int designedWidth, int format) {
+  LVCOLUMNW column{};
+  column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+  column.fmt = format;
+  column.cx = Scale(designedWidth);
+  column.pszText = const_cast<wchar_t*>(caption.c_str());
+  int index = ColumnCount();
+  return static_cast<int>(::SendMessageW(hwnd(), LVM_INSERTCOLUMNW, static_cast<WPARAM>(index),
+                                         reinterpret_cast<LPARAM>(&column)));
+}
+
+int ListView::ColumnCount() const {
+  HWND header = ListView_GetHeader(hwnd());
+  return header ? Header_GetItemCount(header) : 0;
+}
+
+std::wstring ListView::ColumnCaption(int column) const {
+  wchar_t buffer[512] = L"";
+  LVCOLUMNW c{};
+  c.mask = LVCF_TEXT;
+  c.pszText = buffer;
+  c.cchTextMax = 512;
+  if (!::SendMessageW(hwnd(), LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&c))) return {};
+  return buffer;
+}
+
+void ListView::SetColumnCaption(int column, const std::wstring& caption) {
+  LVCOLUMNW c{};
+  c.mask = LVCF_TEXT;
+  c.pszText = const_cast<wchar_t*>(caption.c_str());
+  ::SendMessageW(hwnd(), LVM_SETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&c));
+}
+
+int ListView::AddImage(HICON icon) { return images_ && icon ? ImageList_AddIcon(images_, icon) : -1; }
+
+int ListView::AddItem(const std::vector<std::wstring>& texts, int image, LPARAM data) {
+  LVITEMW item{};
+  item.mask = LVIF_TEXT | LVIF_PARAM | (image >= 0 ? LVIF_IMAGE : 0);
+  item.iItem = Count();
+  item.iImage = image;
+  item.lParam = data;
+  std::wstring first = texts.empty() ? std::wstring() : texts[0];
+  item.pszText = first.data();
+  int index = static_cast<int>(::SendMessageW(hwnd(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+  if (index < 0) return index;
+  for (size_t i = 1; i < texts.size(); ++i) SetItemText(index, static_cast<int>(i), texts[i]);
+  return index;
+}
+
+void ListView::SetItemText(int item, int column, const std::wstring& text) {
+  LVITEMW it{};
+  it.iSubItem = column;
+  it.pszText = const_cast<wchar_t*>(text.c_str());
+  ::SendMessageW(hwnd(), LVM_SETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&it));
+}
+
+std::wstring ListView::ItemText(int item, int column) const {
+  std::wstring buffer(1024, L'\0');
+  for (;;) {
+    LVITEMW it{};
+    it.iSubItem = column;
+    it.pszText = buffer.data();
+    it.cchTextMax = static_cast<int>(buffer.size());
+    auto length = static_cast<size_t>(
+        ::SendMessageW(hwnd(), LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&it)));
+    if (length + 1 < buffer.size() || buffer.size() >= 65536) {
+      buffer.resize(length);
+      return buffer;
+    }
+    buffer.resize(buffer.size() * 4);
+  }
+}
+
+LPARAM ListView::ItemData(int item) const {
+  LVITEMW it{};
+  it.mask = LVIF_PARAM;
+  it.iItem = item;
+  return ::SendMessageW(hwnd(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&it)) ? it.lParam : 0;
+}
+
+int ListView::Count() const { return hwnd() ? ListView_GetItemCount(hwnd()) : 0; }
+void ListView::DeleteItem(int item) { ListView_DeleteItem(hwnd(), item); }
+void ListView::Clear() { ListView_DeleteAllItems(hwnd()); }
+
+bool ListView::Checked(int item) const { return ListView_GetCheckState(hwnd(), item) != 0; }
+void ListView::SetChecked(int item, bool checked) { ListView_SetCheckState(hwnd(), item, checked ? TRUE : FALSE); }
+bool ListView::Selected(int item) const { return ListView_GetItemState(hwnd(), item, LVIS_SELECTED) != 0; }
+void ListView::Select(int item) {
+  ListView_SetItemState(hwnd(), item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
+int ListView::SelectedIndex() const { return ListView_GetNextItem(hwnd(), -1, LVNI_SELECTED); }
+
+ListHit ListView::HitTest(POINT client) const {
+  LVHITTESTINFO info{};
+  info.pt = client;
+  ListHit hit;
+  if (ListView_SubItemHitTest(hwnd(), &info) >= 0 && info.iItem >= 0) {
+    hit.item = info.iItem;
+    hit.subItem = info.iSubItem;
+    hit.onCheckBox = (info.flags & LVHT_ONITEMSTATEICON) != 0;
+  }
+  return hit;
+}
+
+void ListView::SortByIndex(PFNLVCOMPARE compare, LPARAM context) {
+  ::SendMessageW(hwnd(), LVM_SORTITEMSEX, static_cast<WPARAM>(context), reinterpret_cast<LPARAM>(compare));
+}
+
+LRESULT ListView::OnNotify(NMHDR& header) {
+  switch (header.code) {
+    case LVN_COLUMNCLICK:
+      if (onColumnClick) onColumnClick(reinterpret_cast<NMLISTVIEW&>(header).iSubItem);
+      break;
+    case NM_CLICK:
+    case NM_DBLCLK: {
+      auto& activate = reinterpret_cast<NMITEMACTIVATE&>(header);
+      auto& handler = header.code == NM_CLICK ? onClick : onDoubleClick;
+      if (handler) handler(HitTest(activate.ptAction));
+      break;
+    }
+    case LVN_ITEMCHANGED: {
+      auto& change = reinterpret_cast<NMLISTVIEW&>(header);
+      if ((change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_STATEIMAGEMASK) &&
+          (change.uOldState & LVIS_STATEIMAGEMASK) && change.iItem >= 0 && onCheckChanged)
+        onCheckChanged(change.iItem);
+      break;
+    }
+  }
+  return 0;
+}
+
+}  // namespace vantrel::ui

@@ -1,0 +1,71 @@
+#pragma once
+// A report-style list view with a 16 x 16 image list, optional check boxes
+// and a hit test that names the sub-item (column) under a point.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/window.h"
+
+namespace vantrel::ui {
+
+struct ListViewOptions {
+  bool gridLines = true;
+  bool fullRowSelect = true;
+  bool checkBoxes = false;
+  bool multiSelect = false;
+  bool images = true;  // a 16 x 16 small-image list
+};
+
+struct ListHit {
+  int item = -1;     // -1: no row
+  int subItem = -1;  // the column index under the point
+  bool onCheckBox = false;
+};
+
+class ListView : public Control {
+ public:
+  ListView(Container& parent, const Rect& designed, const ListViewOptions& options = {});
+
+  int AddColumn(const std::wstring& caption, int designedWidth, int format = LVCFMT_LEFT);
+  int ColumnCount() const;
+  std::wstring ColumnCaption(int column) const;
+  void SetColumnCaption(int column, const std::wstring& caption);
+
+  // An icon copied into the image list; its index, or -1.
+  int AddImage(HICON icon);
+
+  // A row with the texts of its columns; its index.
+  int AddItem(const std::vector<std::wstring>& texts, int image = -1, LPARAM data = 0);
+  void SetItemText(int item, int column, const std::wstring& text);
+  std::wstring ItemText(int item, int column) const;
+  LPARAM ItemData(int item) const;
+  int Count() const;
+  void DeleteItem(int item);
+  void Clear();
+  bool Checked(int item) const;
+  void SetChecked(int item, bool checked);
+  bool Selected(int item) const;
+  void Select(int item);
+  int SelectedIndex() const;  // the first selected row, or -1
+
+  // Client coordinates of the list.
+  ListHit HitTest(POINT client) const;
+  // Sorts with the rows' indexes given to `compare` (LVM_SORTITEMSEX).
+  void SortByIndex(PFNLVCOMPARE compare, LPARAM context);
+
+  std::function<void(int column)> onColumnClick;
+  std::function<void(const ListHit&)> onClick;       // left click, with what is under it
+  std::function<void(const ListHit&)> onDoubleClick;
+  std::function<void(int item)> onCheckChanged;  // a row was ticked or unticked (not on insertion)
+
+  LRESULT OnNotify(NMHDR& header) override;
+
+ private:
+  HIMAGELIST images_ = nullptr;  // owned by the list view
+};
+
+}  // namespace vantrel::ui

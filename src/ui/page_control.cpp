@@ -1,0 +1,81 @@
+#include "ui/page_control.h"
+
+#include <commctrl.h>
+
+namespace vantrel::ui {
+
+// The tab strip itself; tells its page control when the user picks a tab.
+class PageControl::Strip : public Control {
+ public:
+  Strip(Container& parent, PageControl& owner) : Control(parent), owner_(owner) {
+    CreateChild(WC_TABCONTROLW, L"", WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, 0, Rect{});
+  }
+  LRESULT OnNotify(NMHDR& header) override {
+    if (header.code == TCN_SELCHANGE) owner_.SetActiveIndex(TabCtrl_GetCurSel(hwnd()));
+    return 0;
+  }
+
+ private:
+  PageControl& owner_;
+};
+
+PageControl::PageControl(Container& parent, const Rect& designed, Align align) : Panel(parent, designed, align) {
+  strip_ = &Add<Strip>(*this);
+  strip_->SetAlign(Align::Client);
+}
+
+Panel& PageControl::AddSheet(const std::wstring& caption) {
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = const_cast<wchar_t*>(caption.c_str());
+  int index = SheetCount();
+  ::SendMessageW(strip_->hwnd(), TCM_INSERTITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+  Panel& sheet = Add<Panel>(Rect{});
+  // Sheets lie above the strip so that they get the clicks on their area.
+  ::SetWindowPos(sheet.hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  sheets_.push_back(&sheet);
+  if (active_ < 0) active_ = 0;
+  AfterRealign();
+  ShowActive();
+  return sheet;
+}
+
+std::wstring PageControl::SheetCaption(int index) const {
+  wchar_t buffer[256] = L"";
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = buffer;
+  item.cchTextMax = 256;
+  ::SendMessageW(strip_->hwnd(), TCM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+  return buffer;
+}
+
+void PageControl::SetSheetCaption(int index, const std::wstring& caption) {
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = const_cast<wchar_t*>(caption.c_str());
+  ::SendMessageW(strip_->hwnd(), TCM_SETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+
+void PageControl::SetActiveIndex(int index) {
+  if (index < 0 || index >= SheetCount()) return;
+  active_ = index;
+  TabCtrl_SetCurSel(strip_->hwnd(), index);
+  ShowActive();
+  if (onChange) onChange(index);
+}
+
+void PageControl::ShowActive() {
+  for (int i = 0; i < SheetCount(); ++i) sheets_[static_cast<size_t>(i)]->SetVisible(i == active_);
+}
+
+void PageControl::AfterRealign() {
+  if (!strip_ || !strip_->hwnd()) return;
+  RECT page;
+  ::GetClientRect(strip_->hwnd(), &page);
+  TabCtrl_AdjustRect(strip_->hwnd(), FALSE, &page);
+  for (Panel* sheet : sheets_)
+    sheet->SetBoundsPx(page.left, page.top, page.right - page.left, page.bottom - page.top);
+}
+
+}  // namespace vantrel::ui

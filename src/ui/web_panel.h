@@ -1,0 +1,42 @@
+#pragma once
+// A panel that embeds the system's WebBrowser control through a minimal OLE
+// host (client site, in-place site and frame). When the control cannot be
+// created (no browser engine, OLE not initialised) the panel stays an empty
+// area and Navigate() reports false: nothing else changes.
+#include <windows.h>
+
+#include <string>
+
+#include "ui/window.h"
+
+struct IOleObject;
+struct IWebBrowser2;
+
+namespace vantrel::ui {
+
+class WebPanel : public Control {
+ public:
+  WebPanel(Container& parent, const Rect& designed);
+  ~WebPanel() override;
+
+  bool HasBrowser() const { return browser_ != nullptr; }
+  // Starts loading a page; false without a browser or when it refused.
+  bool Navigate(const std::wstring& url);
+  const std::wstring& LastUrl() const { return lastUrl_; }
+
+  void BindWindow(HWND) {}
+  void UnbindWindow();
+  LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+ private:
+  class Site;
+  void Embed();
+  void Release();
+  void Resize();
+  Site* site_ = nullptr;
+  IOleObject* object_ = nullptr;
+  IWebBrowser2* browser_ = nullptr;
+  std::wstring lastUrl_;
+};
+
+}  // namespace vantrel::ui
