@@ -26,7 +26,8 @@ uint16_t GetUiLanguage();
 // Writes resource (type name `type`, id `id`) of the program's own module
 // to `path`. Failures are shown in a message box ("FindResource Fail : ...",
 // "SizeofResource Fail : ...", "LoadResource Fail : ...", "File write fail :
-// N, M") and give false.
+// N, M"; a target that cannot be created at all gives "File create fail : "
+// with the path and the reason) and give false.
 bool ExtractResourceToFile(int id, const wchar_t* type, const std::wstring& path);
 
 // CreateProcess(commandLine) with the given show state; optionally waits up
@@ -49,10 +50,14 @@ POINT CenterOnScreen(int width, int height);
 std::wstring GetLocalIpAddress();
 
 // Removes everything inside a folder (sub-folders through the Recycle Bin),
-// keeping the folder. False only when the folder does not exist.
+// keeping the folder; files that cannot be deleted stay. False only when the
+// folder does not exist. An empty path, a relative one, one that starts at
+// the current drive's root ("\x") and a drive or share root itself count as
+// not existing. Links to other folders are removed, never followed.
 bool EmptyFolder(const std::wstring& folder);
 
-// The Windows version code (0-18) of the running system; see os_version.h.
+// The Windows version code (0-18) of the running system; OsFamilyOf() in
+// os_version.h gives its family.
 int GetOsVersionCode();
 
 }  // namespace vantrel
