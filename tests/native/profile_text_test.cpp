@@ -126,3 +126,22 @@ TEST(LanguageSection, DefaultsOnlyForMissingKeys) {
   EXPECT_EQ(none.Text(L"k", L"default"), L"default");
   EXPECT_EQ(LanguageSection().Message(L"k", L"x#10y"), L"x\ny");
 }
+
+TEST(ProfileText, ArbitraryTextNeverBreaksTheParser) {
+  // Random mixes of the characters that matter to the format, plus controls
+  // and letters: every value stays within the limit and good lines survive.
+  const wchar_t alphabet[] = L"[]= \t\r\n\"'#;ab\x01\x00\xFFFD\xAC00";
+  unsigned seed = 12345;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+  for (int round = 0; round < 500; ++round) {
+    std::wstring text;
+    size_t size = next() % 3000;
+    for (size_t i = 0; i < size; ++i) text.push_back(alphabet[next() % (sizeof alphabet / sizeof *alphabet - 1)]);
+    if (round % 2) text.append(next() % 5000, L'x');
+    ProfileText t = ParseProfileText(L"[Known]\r\ngood=kept\r\n" + text);
+    EXPECT_EQ(*t.Value(L"Known", L"good"), L"kept");
+    for (const auto& s : t.sections) {
+      for (const auto& e : s.entries) EXPECT_LE(e.value.size(), vantrel::kProfileValueMax);
+    }
+  }
+}
