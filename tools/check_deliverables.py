@@ -5,7 +5,8 @@ check_deliverables.py BIN_DIR ARCH   (ARCH: i686 or x86_64)
 
 Checks: the machine type; no import of a mingw runtime DLL (static build);
 Schedlet.dll exports exactly GetSchedletInfo/DeleteSchedlet/AddSchedlet with
-ordinals 1-3 and undecorated names; Vantrel.exe carries resources of the named
+ordinals 1-3 and undecorated names, nothing by ordinal only, and (32-bit) each
+export returns with `ret 8` as stdcall; Vantrel.exe carries resources of the named
 type "100" with ids 101-104, a version resource 1.5.6.4 with the single
 translation 0412/949, and a manifest asking for administrator rights;
 VantrelUpdate.exe's manifest runs as invoker. Prints 'N passed, N failed'.
@@ -56,18 +57,29 @@ class PE:
             o += 20
         return names
 
-    def exports(self):
+    def export_table(self):
+        """(ordinal base, number of functions, {name: (ordinal, code rva)})."""
         rva, size = self.dirs[0]
         if not rva:
-            return {}
+            return 0, 0, {}
         o = self.off(rva)
-        base, nfunc, nnames, _, names_rva, ords_rva = struct.unpack_from("<IIIIII", self.data, o + 16)
+        base, nfunc, nnames, funcs_rva, names_rva, ords_rva = struct.unpack_from("<IIIIII", self.data, o + 16)
         out = {}
         for i in range(nnames):
             name = self.cstr(struct.unpack_from("<I", self.data, self.off(names_rva) + 4 * i)[0])
-            ordinal = struct.unpack_from("<H", self.data, self.off(ords_rva) + 2 * i)[0] + base
-            out[name] = ordinal
-        return out
+            index = struct.unpack_from("<H", self.data, self.off(ords_rva) + 2 * i)[0]
+            code = struct.unpack_from("<I", self.data, self.off(funcs_rva) + 4 * index)[0]
+            out[name] = (index + base, code)
+        return base, nfunc, out
+
+    def exports(self):
+        return {name: ordinal for name, (ordinal, _) in self.export_table()[2].items()}
+
+    def returns_popping(self, rva, nbytes, window=512):
+        """True when the code at rva holds a `ret nbytes` (C2 nn 00) within `window` bytes:
+        a stdcall function removes its own arguments, a cdecl one ends with a plain ret."""
+        o = self.off(rva)
+        return b"\xC2" + struct.pack("<H", nbytes) in self.data[o:o + window]
 
     def resources(self):
         """{(type, id): bytes}; type is an int or a str for named types."""
@@ -120,6 +132,11 @@ def main():
     ex = files["Schedlet.dll"].exports()
     want = {"GetSchedletInfo": 1, "DeleteSchedlet": 2, "AddSchedlet": 3}
     check("Schedlet.dll: exports and ordinals", ex == want, repr(ex))
+    base, nfunc, table = files["Schedlet.dll"].export_table()
+    check("Schedlet.dll: no export by ordinal only", (base, nfunc) == (1, 3), f"base {base}, {nfunc} functions")
+    if arch == "i686":
+        cdecl = [n for n, (_, rva) in table.items() if not files["Schedlet.dll"].returns_popping(rva, 8)]
+        check("Schedlet.dll: exports are stdcall (ret 8)", not cdecl, ", ".join(cdecl))
 
     res = files["Vantrel.exe"].resources()
     update = (bindir / "VantrelUpdate.exe").read_bytes()
