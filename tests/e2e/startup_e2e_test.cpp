@@ -97,7 +97,7 @@ TEST_F(VantrelStart, TheLanguageFileIsThereHiddenWhileRunningAndGoneAfterANormal
   EXPECT_TRUE(Attributes(languageFile_) & FILE_ATTRIBUTE_HIDDEN);
   const std::string table = ReadBytes(languageFile_);
   EXPECT_EQ(table.find("left over"), std::string::npos);
-  EXPECT_NE(table.find("[VantrelMainForm]"), std::string::npos) << table.size() << " " << Attributes(languageFile_) << " " << table.substr(0, 200);
+  EXPECT_NE(table.find("[VantrelMainForm]"), std::string::npos) << "not the carried table: " << table.substr(0, 80);
 
   CloseForGood(vantrel, window);
   EXPECT_FALSE(Exists(languageFile_));
