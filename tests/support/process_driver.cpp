@@ -181,7 +181,9 @@ bool ChildProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) const {
 
 void ChildProcess::EndTree() {
   if (!process_) return;
-  if (Running()) EndProcessTree(id_);
+  // Also when the program itself has ended: what it started may still run.
+  // The handle held here keeps its process id from being reused meanwhile.
+  EndProcessTree(id_);
   ::WaitForSingleObject(process_, 5000);
   ::CloseHandle(process_);
   process_ = nullptr;
@@ -279,6 +281,18 @@ HWND FindChildById(HWND parent, int id) {
   return search.found;
 }
 
+HWND WaitForChildByText(HWND parent, const std::wstring& text, DWORD timeoutMs, const std::wstring& className) {
+  HWND found = nullptr;
+  WaitUntil([&] { return (found = FindChildByText(parent, text, className)) != nullptr; }, timeoutMs);
+  return found;
+}
+
+HWND WaitForChildById(HWND parent, int id, DWORD timeoutMs) {
+  HWND found = nullptr;
+  WaitUntil([&] { return (found = FindChildById(parent, id)) != nullptr; }, timeoutMs);
+  return found;
+}
+
 bool ClickButton(HWND button) { return button != nullptr && ::PostMessageW(button, BM_CLICK, 0, 0) != 0; }
 
 bool WaitForMessageBox(DWORD processId, DWORD timeoutMs, MessageBoxInfo* box) {
@@ -287,9 +301,8 @@ bool WaitForMessageBox(DWORD processId, DWORD timeoutMs, MessageBoxInfo* box) {
   if (box) {
     box->window = found;
     box->caption = WindowText(found);
-    HWND text = nullptr;
     // The text control may be created a moment after the box itself.
-    WaitUntil([&] { return (text = FindChildById(found, 0xFFFF)) != nullptr; }, 2000);
+    HWND text = WaitForChildById(found, 0xFFFF, 2000);
     box->text = text ? WindowText(text) : std::wstring();
   }
   return true;

@@ -81,6 +81,9 @@ std::wstring WindowClass(HWND window);
 // A child window (any depth) with this text or this control id; null when none.
 HWND FindChildByText(HWND parent, const std::wstring& text, const std::wstring& className = L"");
 HWND FindChildById(HWND parent, int id);
+// The same, polling until the child exists; null after the time.
+HWND WaitForChildByText(HWND parent, const std::wstring& text, DWORD timeoutMs, const std::wstring& className = L"");
+HWND WaitForChildById(HWND parent, int id, DWORD timeoutMs);
 // Presses a button of another process (PostMessage BM_CLICK).
 bool ClickButton(HWND button);
 
