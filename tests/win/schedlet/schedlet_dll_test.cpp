@@ -27,17 +27,10 @@ using GetSchedletInfoFn = int(WINAPI*)(char*, int);
 using DeleteSchedletFn = int(WINAPI*)(const char*, const char*);
 using AddSchedletFn = int(WINAPI*)(const char*, const char*);
 
-std::wstring BesideTestProgram(const wchar_t* name) {
-  wchar_t path[MAX_PATH] = {};
-  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path);
-  return folder.substr(0, folder.find_last_of(L'\\') + 1) + name;
-}
-
 class SchedletDllTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    module_ = ::LoadLibraryW(BesideTestProgram(L"Schedlet.dll").c_str());
+    module_ = ::LoadLibraryW(test::BesideTestProgram(L"Schedlet.dll").c_str());
     ASSERT_NE(module_, nullptr);
     get_ = reinterpret_cast<GetSchedletInfoFn>(::GetProcAddress(module_, "GetSchedletInfo"));
     delete_ = reinterpret_cast<DeleteSchedletFn>(::GetProcAddress(module_, "DeleteSchedlet"));

@@ -7,6 +7,14 @@
 
 namespace vantrel::test {
 
+// A file in the test program's own folder (the build's bin folder).
+inline std::wstring BesideTestProgram(const wchar_t* name) {
+  wchar_t path[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  const std::wstring self(path);
+  return self.substr(0, self.find_last_of(L'\\') + 1) + name;
+}
+
 // The whole file as bytes; "<missing>" when it cannot be opened.
 inline std::string ReadAll(const std::wstring& path) {
   HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
