@@ -1,0 +1,68 @@
+#pragma once
+// Registry arrangements for the tweak engine tests, on the real HKLM of the
+// test prefix: interface keys under fresh GUIDs (removed afterwards) and a
+// saved and restored Message Queuing "TCPNoDelay".
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/reg_key.h"
+#include "tweak/uNetwork.h"
+
+namespace vantrel::test {
+
+// A new random interface id, formatted as the engine formats them.
+std::wstring NewInterfaceId();
+
+// Interface keys that the test creates; all are deleted with their trees.
+class InterfaceKeys {
+ public:
+  InterfaceKeys() = default;
+  ~InterfaceKeys();
+  InterfaceKeys(const InterfaceKeys&) = delete;
+  InterfaceKeys& operator=(const InterfaceKeys&) = delete;
+
+  // Creates the key of a new id and returns the id.
+  std::wstring Add();
+  // An id whose key is never created.
+  std::wstring Missing() { return NewInterfaceId(); }
+
+  static void SetText(const std::wstring& id, const wchar_t* name, const std::wstring& text);
+  static void SetAddresses(const std::wstring& id, const wchar_t* name, const std::vector<std::wstring>& list);
+  static void SetRaw(const std::wstring& id, const wchar_t* name, DWORD type, const std::string& bytes);
+
+  static bool Exists(const std::wstring& id);
+  // The names among the three tweak values that the key holds.
+  static std::vector<std::wstring> TweakValues(const std::wstring& id);
+  // True when the key holds exactly TcpAckFrequency=1, TCPNoDelay=1, TcpDelAckTicks=0 as REG_DWORD.
+  static bool HoldsTweak(const std::wstring& id);
+
+ private:
+  std::vector<std::wstring> ids_;
+};
+
+// Saves the Message Queuing parameters' "TCPNoDelay" (and whether its keys
+// existed) and puts everything back at the end.
+class MsmqBackup {
+ public:
+  MsmqBackup();
+  ~MsmqBackup();
+  MsmqBackup(const MsmqBackup&) = delete;
+  MsmqBackup& operator=(const MsmqBackup&) = delete;
+
+  // Removes the parameters key, when the test itself made it; false otherwise.
+  bool RemoveKeyIfOwn();
+  static bool KeyExists();
+  static void SetRaw(DWORD type, const std::string& bytes);
+  static void Delete();
+  // "TCPNoDelay" as a REG_DWORD, or -1 when missing or of another type.
+  static long long Value();
+
+ private:
+  bool msmqExisted_ = false, parametersExisted_ = false, valueExisted_ = false;
+  DWORD type_ = 0;
+  std::vector<BYTE> data_;
+};
+
+}  // namespace vantrel::test

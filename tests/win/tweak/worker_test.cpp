@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "platform/unique_handle.h"
+#include "support/scripted_dialogs.h"
+#include "tweak/uNetwork.h"
+#include "tweak_fixture.h"
+
+using namespace vantrel;
+using vantrel::test::InterfaceKeys;
+using vantrel::test::MsmqBackup;
+
+namespace {
+
+const std::wstring kIp = L"192.0.2.10";
+
+// What the run's seams hand out and what they saw. The worker thread is the
+// only one touching them while it runs; the test reads them after WM_CLOSE.
+InterfaceList g_connections;
+std::wstring g_ip;
+int g_renewals = 0;
+bool g_valuesBeforeRenewal = false;
+std::wstring g_watched;  // the interface whose values are looked at when the network is renewed
+
+void ListTestConnections(InterfaceList& list) { list.insert(list.end(), g_connections.begin(), g_connections.end()); }
+void ListThrows(InterfaceList& list) {
+  list.push_back(L"{HALF}");
+  throw std::runtime_error("enumeration failed");
+}
+std::wstring TestIp() { return g_ip; }
+void RecordRenewal() {
+  ++g_renewals;
+  g_valuesBeforeRenewal = !InterfaceKeys::TweakValues(g_watched).empty();
+}
+
+// A real top-level window that notes WM_CLOSE and then ends the wait.
+class CloseTarget {
+ public:
+  CloseTarget() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"VantrelTweakCloseTarget";
+    ::RegisterClassW(&wc);  // a second registration fails harmlessly
+    window_ = ::CreateWindowExW(0, wc.lpszClassName, L"progress", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                                nullptr, wc.hInstance, nullptr);
+    ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
+  ~CloseTarget() {
+    if (::IsWindow(window_)) ::DestroyWindow(window_);
+  }
+  HWND get() const { return window_; }
+  int closes() const { return closes_; }
+
+  // Pumps messages until WM_CLOSE arrived or `limitMs` passed (a guard, not a
+  // timing check). True when it arrived.
+  bool WaitForClose(UINT limitMs = 30000) {
+    const UINT_PTR timer = ::SetTimer(window_, 1, limitMs, nullptr);
+    MSG msg;
+    while (closes_ == 0 && !timedOut_ && ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+    ::KillTimer(window_, timer);
+    return closes_ > 0;
+  }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<CloseTarget*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self && msg == WM_CLOSE) {
+      ++self->closes_;
+      return 0;  // the progress window would end its modal loop here
+    }
+    if (self && msg == WM_TIMER) self->timedOut_ = true;
+    return ::DefWindowProcW(hwnd, msg, wp, lp);
+  }
+  HWND window_ = nullptr;
+  int closes_ = 0;
+  bool timedOut_ = false;
+};
+
+struct RunArgs {
+  HWND window;
+  TweakSources sources;
+};
+
+DWORD WINAPI RunWithSources(LPVOID param) {
+  auto* args = static_cast<RunArgs*>(param);
+  RunTweak(args->window, args->sources);
+  return 0;
+}
+
+}  // namespace
+
+class TweakWorkerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InterfaceKeys::SetText(dhcp, L"DhcpIPAddress", kIp);
+    InterfaceKeys::SetText(other, L"DhcpIPAddress", L"10.9.9.9");
+    g_connections = {dhcp, other, missing};
+    g_ip = kIp;
+    g_renewals = 0;
+    g_valuesBeforeRenewal = false;
+    g_watched = dhcp;
+    ClearTweak = false;
+  }
+  void TearDown() override { ClearTweak = false; }
+
+  // Starts one run on its own thread, as the progress window does, and waits
+  // for its WM_CLOSE and for the thread's end.
+  void Run(bool clear, const TweakSources& sources) {
+    ClearTweak = clear;
+    CloseTarget target;
+    ASSERT_NE(target.get(), nullptr);
+    RunArgs args{target.get(), sources};
+    platform::UniqueHandle thread(::CreateThread(nullptr, 0, RunWithSources, &args, 0, nullptr));
+    ASSERT_TRUE(thread.valid());
+    EXPECT_TRUE(target.WaitForClose());
+    EXPECT_EQ(::WaitForSingleObject(thread.get(), 30000), WAIT_OBJECT_0);
+    EXPECT_EQ(target.closes(), 1);
+  }
+
+  TweakSources Recorded(void (*list)(InterfaceList&) = ListTestConnections) {
+    TweakSources sources;
+    sources.listConnections = list;
+    sources.localIp = TestIp;
+    sources.renewNetwork = RecordRenewal;
+    return sources;
+  }
+
+  test::ScriptedDialogs dialogs;
+  MsmqBackup msmq;
+  InterfaceKeys keys;
+  std::wstring dhcp = keys.Add(), other = keys.Add(), missing = keys.Missing();
+};
+
+TEST_F(TweakWorkerTest, OnChangesTheInterfaceWithTheAddressThenOffRemovesEverything) {
+  Run(false, Recorded());
+  EXPECT_EQ(MsmqBackup::Value(), 1);
+  EXPECT_TRUE(InterfaceKeys::HoldsTweak(dhcp));
+  EXPECT_TRUE(InterfaceKeys::TweakValues(other).empty());
+  EXPECT_FALSE(InterfaceKeys::Exists(missing));
+  EXPECT_EQ(g_renewals, 1);
+  EXPECT_TRUE(g_valuesBeforeRenewal);  // the network is renewed after the change
+
+  Run(true, Recorded());
+  EXPECT_EQ(MsmqBackup::Value(), -1);
+  EXPECT_TRUE(MsmqBackup::KeyExists());
+  EXPECT_TRUE(InterfaceKeys::TweakValues(dhcp).empty());
+  EXPECT_EQ(g_renewals, 2);
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(TweakWorkerTest, WithoutAnAddressEveryListedInterfaceChanges) {
+  g_ip.clear();
+  Run(false, Recorded());
+  EXPECT_TRUE(InterfaceKeys::HoldsTweak(dhcp));
+  EXPECT_TRUE(InterfaceKeys::HoldsTweak(other));
+  EXPECT_FALSE(InterfaceKeys::Exists(missing));
+}
+
+TEST_F(TweakWorkerTest, AFailedEnumerationStillWritesMsmqRenewsAndCloses) {
+  Run(false, Recorded(ListThrows));
+  EXPECT_EQ(MsmqBackup::Value(), 1);
+  EXPECT_EQ(g_renewals, 1);
+  EXPECT_TRUE(InterfaceKeys::TweakValues(dhcp).empty());
+}
+
+TEST_F(TweakWorkerTest, RealSourcesUnderWineWriteMsmqWithAnEmptyList) {
+  // No connections folder under Wine: the list is empty, the Message Queuing
+  // value is still written, "ipconfig /renew" runs (and fails at once) and
+  // the window is closed. The real thread procedure takes the window handle.
+  ClearTweak = false;
+  CloseTarget target;
+  platform::UniqueHandle thread(::CreateThread(nullptr, 0, TweakWorker, target.get(), 0, nullptr));
+  ASSERT_TRUE(thread.valid());
+  EXPECT_TRUE(target.WaitForClose());
+  ASSERT_EQ(::WaitForSingleObject(thread.get(), 30000), WAIT_OBJECT_0);
+  DWORD code = 99;
+  EXPECT_TRUE(::GetExitCodeThread(thread.get(), &code));
+  EXPECT_EQ(code, 0u);
+  EXPECT_TRUE(IsTweakOn());
+  EXPECT_TRUE(InterfaceKeys::TweakValues(dhcp).empty());
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_TRUE(dialogs.opened.empty());
+}
+
+TEST_F(TweakWorkerTest, NoSourcesAtAllStillCloses) {
+  Run(false, TweakSources{nullptr, nullptr, nullptr});
+  EXPECT_EQ(MsmqBackup::Value(), 1);
+}
