@@ -168,8 +168,9 @@ TEST_F(SettingsFileTest, WritingOneKeyLosesNothingElse) {
   EXPECT_EQ(after.back(), "LIST=x||y");
   // The keys that did not parse still read as their defaults afterwards.
   for (const auto& c : kBoolCases)
-    if (std::wstring_view(c.key) != L"TOPMOST" && std::wstring_view(c.key) != L"topmost")
+    if (std::wstring_view(c.key) != L"TOPMOST" && std::wstring_view(c.key) != L"topmost") {
       EXPECT_EQ(ini.ReadBool(c.section, c.key, c.fallback), c.expected) << c.section << L" " << c.key;
+    }
 }
 
 TEST_F(SettingsFileTest, WritesCreateFileSectionAndKeyAndReadBack) {
