@@ -147,24 +147,28 @@ int RegisterTaskXml(ITaskFolder& root, const std::wstring& name, const std::wstr
   return SUCCEEDED(hr) ? kStatusOk : kStatusRegisterFailed;
 }
 
-int ListTasksIntoBuffer(char* buffer, int bufferSize) {
-  if (!buffer || bufferSize <= 0) return kStatusNoBuffer;
-  TaskListWriter out(buffer, static_cast<size_t>(bufferSize));  // buffer[0] = NUL first
-  RootFolder root = ConnectRootFolder();
+int WriteTaskListOrFailure(const RootFolder& root, TaskListWriter& out) {
+  const auto hr = static_cast<std::uint32_t>(root.hr);
   switch (root.status) {
     case kStatusOk:
-      return WriteTaskList(*root.folder.Get(), out);
+      return root.folder ? WriteTaskList(*root.folder.Get(), out) : kStatusRootFolderFailed;
     case kStatusCreateFailed:
-      out.SetMessage(StatusMessage(kMsgCreateFailed, static_cast<std::uint32_t>(root.hr)));
+      out.SetMessage(StatusMessage(kMsgCreateFailed, hr));
       break;
     case kStatusConnectFailed:
-      out.SetMessage(StatusMessage(kMsgConnectFailed, static_cast<std::uint32_t>(root.hr)));
+      out.SetMessage(StatusMessage(kMsgConnectFailed, hr));
       break;
     default:
-      out.SetMessage(StatusMessage(kMsgRootFolderFailed, static_cast<std::uint32_t>(root.hr)));
+      out.SetMessage(StatusMessage(kMsgRootFolderFailed, hr));
       break;
   }
   return root.status;
+}
+
+int ListTasksIntoBuffer(char* buffer, int bufferSize) {
+  if (!buffer || bufferSize <= 0) return kStatusNoBuffer;
+  TaskListWriter out(buffer, static_cast<size_t>(bufferSize));  // buffer[0] = NUL first
+  return WriteTaskListOrFailure(ConnectRootFolder(), out);
 }
 
 int DeleteTaskWithBackup(const char* taskName, const char* backupPath) {

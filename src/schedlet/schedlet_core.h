@@ -52,6 +52,10 @@ RootFolder ConnectRootFolder();
 // included): 0, or -6 / -7 with their diagnostic text in `out`.
 int WriteTaskList(ITaskFolder& root, TaskListWriter& out);
 
+// After the set-up: the list of the connected root folder, or the set-up's
+// status (-3, -4, -5) with its diagnostic text in `out`.
+int WriteTaskListOrFailure(const RootFolder& root, TaskListWriter& out);
+
 // Saves the task's definition to a new hidden file at backupPath (never
 // replacing a file), then deletes the task -- but only while a backup of it
 // is at backupPath (the one just written, or an older one that was already

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "core/text_rules.h"
@@ -148,6 +150,45 @@ TEST(SchedletRecords, SeparatorsInFieldsNeverBreakTheRecordsAfterThem) {
     ASSERT_EQ(parsed.size(), 2u) << buffer.data();
     EXPECT_EQ(parsed[0], (Parsed{L"first", c.shownCommand, c.shownArguments})) << buffer.data();
     EXPECT_EQ(parsed[1], (Parsed{L"second", L"2.exe", L"-2"})) << buffer.data();
+  }
+}
+
+TEST(SchedletRecords, RandomSeparatorSoupAlwaysSplitsBackIntoTheSameTasks) {
+  // Names, commands and arguments made of separator characters and spaces:
+  // whatever they hold, the main program's split gives back every written
+  // task with its name, and fields that lost nothing but gained spaces.
+  std::mt19937 random(20261210);
+  const std::wstring alphabet = L"||;;; a&";
+  auto text = [&](size_t maxLength) {
+    std::wstring out(random() % (maxLength + 1), L' ');
+    for (wchar_t& c : out) c = alphabet[random() % alphabet.size()];
+    return out;
+  };
+  auto withoutSpaces = [](std::wstring s) {
+    s.erase(std::remove(s.begin(), s.end(), L' '), s.end());
+    return s;
+  };
+  for (int round = 0; round < 2000; ++round) {
+    std::vector<Parsed> written;
+    std::vector<char> buffer(4000);
+    TaskListWriter out(buffer.data(), buffer.size());
+    for (int i = 0; i < 4; ++i) {
+      const std::wstring name = L"n" + text(6), command = text(8), arguments = text(8);
+      const auto record = FormatTaskRecord(name, Definition(Exec(command, arguments)), kAnsi);
+      if (!record) {
+        EXPECT_FALSE(IsWritableName(name));
+        continue;
+      }
+      ASSERT_TRUE(out.Append(*record));
+      written.push_back({name, command, arguments});
+    }
+    const auto parsed = ParseLikeTheMainProgram(buffer.data());
+    ASSERT_EQ(parsed.size(), written.size()) << buffer.data();
+    for (size_t i = 0; i < parsed.size(); ++i) {
+      EXPECT_EQ(parsed[i].name, written[i].name) << buffer.data();
+      EXPECT_EQ(withoutSpaces(parsed[i].command), withoutSpaces(written[i].command)) << buffer.data();
+      EXPECT_EQ(withoutSpaces(parsed[i].arguments), withoutSpaces(written[i].arguments)) << buffer.data();
+    }
   }
 }
 

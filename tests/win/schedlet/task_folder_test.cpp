@@ -106,6 +106,36 @@ TEST_F(TaskFolderTest, EmptyOrUnreadableFolderGivesItsStatusAndText) {
   EXPECT_EQ(text, "Cannot");
 }
 
+TEST_F(TaskFolderTest, SetUpFailuresLeaveTheirStatusAndText) {
+  struct Case {
+    int status;
+    HRESULT hr;
+    const char* text;
+  };
+  const Case cases[] = {
+      {kStatusCreateFailed, REGDB_E_CLASSNOTREG, "Failed to CoCreate an instance of the TaskService class: 80040154"},
+      {kStatusConnectFailed, E_ACCESSDENIED, "ITaskService::Connect failed: 80070005"},
+      {kStatusRootFolderFailed, HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), "Cannot get Root Folder pointer: 80070002"},
+  };
+  for (const Case& c : cases) {
+    char buffer[100];
+    TaskListWriter out(buffer, sizeof buffer);
+    RootFolder failed;
+    failed.status = c.status;
+    failed.hr = c.hr;
+    EXPECT_EQ(WriteTaskListOrFailure(failed, out), c.status);
+    EXPECT_STREQ(buffer, c.text);
+  }
+  // Connected: the folder's list.
+  Add(L"A", ExecAction(L"a.exe"));
+  char buffer[100];
+  TaskListWriter out(buffer, sizeof buffer);
+  RootFolder connected;
+  connected.folder = test::MakeFakeRootFolder(state_);
+  EXPECT_EQ(WriteTaskListOrFailure(connected, out), kStatusOk);
+  EXPECT_STREQ(buffer, "A||a.exe||NONE");
+}
+
 TEST_F(TaskFolderTest, TheListStopsAtTheLastWholeRecordThatFits) {
   // Records of 20, 22 ... bytes: "T0||C:\t\x.exe||NONE".
   for (int i = 0; i < 8; ++i) Add(L"T" + std::to_wstring(i), ExecAction(L"C:\\t\\x.exe"));
