@@ -1,0 +1,18 @@
+#pragma once
+// The start-up program window's automatic mode, run by the tweak toggle when
+// the user has chosen to reset the start-up programs together with the tweak.
+#include <windows.h>
+
+namespace vantrel {
+
+// True while the start-up program window is to run in automatic mode: the
+// toggle sets it just before it opens the window, the window clears it when
+// it closes, so that the next opening from the main window is manual again.
+extern bool StartupAutoReset;
+
+// Opens the start-up program window in automatic mode, owned by `owner`,
+// modally: it stays invisible, deletes every entry that is not excluded and
+// closes. Expects StartupAutoReset to be set; leaves it cleared.
+void RunStartupAutoReset(HWND owner);
+
+}  // namespace vantrel

@@ -1,0 +1,75 @@
+#include "tweak/uInitProcRunForm.h"
+
+#include <utility>
+
+#include "core/helpers.h"
+#include "platform/dialogs.h"
+#include "tweak/uNetwork.h"
+
+namespace vantrel {
+
+HANDLE StartTweakWorker(HWND window) { return ::CreateThread(nullptr, 0, TweakWorker, window, 0, nullptr); }
+
+TInitProcRunForm::TInitProcRunForm(HWND owner, WorkerStart start)
+    : owner_(owner), start_(start ? std::move(start) : WorkerStart(StartTweakWorker)) {}
+
+TInitProcRunForm::~TInitProcRunForm() {
+  tmrAnimation_.reset();  // before the window goes
+}
+
+bool TInitProcRunForm::Create() {
+  ui::InitializeUi();
+  ui::FormSpec spec;
+  spec.className = kClassName;
+  spec.caption = kCaption;
+  spec.clientWidth = 200;
+  spec.clientHeight = 50;
+  spec.style = WS_POPUP | WS_CLIPCHILDREN;  // no border, no caption bar, no border icons
+  spec.exStyle = WS_EX_CONTROLPARENT;
+  spec.owner = owner_;
+  if (!Form::Create(spec)) return false;
+
+  jvgfnmtr1 = &Add<StripAnimation>(ui::Rect{0, 0, 200, 50});
+  jvgfnmtr1->SetAlign(ui::Align::Client);
+  tmrAnimation_ = std::make_unique<ui::Timer>(*this, StripAnimation::kFrameIntervalMs);
+  tmrAnimation_->onTimer = [this] { tmrAnimationTimer(); };
+
+  FormCreate();
+  return true;
+}
+
+void TInitProcRunForm::FormCreate() {
+  const POINT at = CenterOnScreen(WindowWidthPx(), WindowHeightPx());
+  MoveTo(at.x, at.y);
+  tmrAnimation_->Start();
+
+  worker_.reset(start_(hwnd()));
+  if (!worker_) {
+    platform::ShowMessage(hwnd(), kStartFailedText, kCaption);
+    ::PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+  }
+}
+
+void TInitProcRunForm::tmrAnimationTimer() {
+  jvgfnmtr1->NextFrame();
+  // A close that came while the worker ran, or a worker that ended without
+  // saying so: the window goes now.
+  if (worker_ && !WorkerRunning() && (closePending_ || InModalLoop())) {
+    closePending_ = false;
+    ::PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+  }
+}
+
+bool TInitProcRunForm::WorkerRunning() const {
+  return worker_ && ::WaitForSingleObject(worker_.get(), 0) == WAIT_TIMEOUT;
+}
+
+bool TInitProcRunForm::OnCloseQuery() {
+  if (!WorkerRunning()) return true;
+  // The worker posts WM_CLOSE just before its thread ends, so its own close
+  // may come a moment early; the timer closes the window once it has ended.
+  closePending_ = true;
+  return false;
+}
+
+}  // namespace vantrel

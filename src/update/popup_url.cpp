@@ -1,0 +1,7 @@
+#include "update/popup_url.h"
+
+namespace vantrel {
+
+std::wstring PopupUrl;
+
+}  // namespace vantrel

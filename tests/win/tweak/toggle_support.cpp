@@ -1,0 +1,86 @@
+#include "toggle_support.h"
+
+#include "support/process_driver.h"
+#include "tweak/uInitProcRunForm.h"
+#include "tweak/uNetwork.h"
+#include "tweak/uPingStatusForm.h"
+
+namespace vantrel::test {
+namespace {
+
+std::vector<std::wstring> g_connections;
+std::wstring g_ip;
+ModalWatcher* g_watcher = nullptr;
+
+void ListTestConnections(InterfaceList& list) { list.insert(list.end(), g_connections.begin(), g_connections.end()); }
+std::wstring TestIp() { return g_ip; }
+void NoRenewal() {}
+
+DWORD WINAPI TestWorker(LPVOID param) {
+  TweakSources sources;
+  sources.listConnections = ListTestConnections;
+  sources.localIp = TestIp;
+  sources.renewNetwork = NoRenewal;
+  RunTweak(static_cast<HWND>(param), sources);
+  return 0;
+}
+
+}  // namespace
+
+ToggleHostForm::ToggleHostForm() {
+  ui::InitializeUi();
+  ui::FormSpec spec;
+  spec.className = L"VantrelToggleTestHost";
+  spec.caption = L"Vantrel";
+  spec.clientWidth = 231;
+  spec.clientHeight = 60;
+  Create(spec);
+  button = &Add<ui::Button>(L"Vantrel Off", ui::Rect{10, 9, 210, 35});
+  Show();
+}
+
+void ToggleHostForm::SetToggleCaption(const std::wstring& caption, bool makeBold) {
+  button->SetText(caption);
+  bold = makeBold;
+}
+
+void SetTestNetwork(std::vector<std::wstring> connections, std::wstring ip) {
+  g_connections = std::move(connections);
+  g_ip = std::move(ip);
+}
+
+HANDLE StartTestWorker(HWND window) { return ::CreateThread(nullptr, 0, TestWorker, window, 0, nullptr); }
+
+ModalWatcher::ModalWatcher() {
+  g_watcher = this;
+  timer_ = ::SetTimer(nullptr, 0, 15, Tick);
+}
+
+ModalWatcher::~ModalWatcher() {
+  ::KillTimer(nullptr, timer_);
+  g_watcher = nullptr;
+}
+
+void CALLBACK ModalWatcher::Tick(HWND, UINT, UINT_PTR, DWORD) {
+  if (g_watcher) g_watcher->Look();
+}
+
+void ModalWatcher::Look() {
+  HWND progress = ::FindWindowW(TInitProcRunForm::kClassName, nullptr);
+  if (!progress || !::IsWindowVisible(progress)) lastProgress_ = nullptr;
+  else if (progress != lastProgress_) {
+    lastProgress_ = progress;
+    ++progressShown;
+    if (onProgressShown) onProgressShown();
+  }
+  HWND status = ::FindWindowW(TPingStatusForm::kClassName, nullptr);
+  if (!status || !::IsWindowVisible(status)) lastStatus_ = nullptr;
+  else if (status != lastStatus_) {
+    lastStatus_ = status;
+    statusViews.push_back(ListViewRows(FindChildByText(status, L"", L"SysListView32"), 3));
+    statusOwners.push_back(::GetWindow(status, GW_OWNER));
+    ClickButton(FindChildByText(status, L"설정 닫기", L"Button"));
+  }
+}
+
+}  // namespace vantrel::test
