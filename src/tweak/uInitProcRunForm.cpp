@@ -7,6 +7,12 @@
 #include "tweak/uNetwork.h"
 
 namespace vantrel {
+namespace {
+
+// How long a close waits for a worker that is about to end.
+constexpr DWORD kWorkerEndWaitMs = 50;
+
+}  // namespace
 
 HANDLE StartTweakWorker(HWND window) { return ::CreateThread(nullptr, 0, TweakWorker, window, 0, nullptr); }
 
@@ -65,9 +71,10 @@ bool TInitProcRunForm::WorkerRunning() const {
 }
 
 bool TInitProcRunForm::OnCloseQuery() {
-  if (!WorkerRunning()) return true;
-  // The worker posts WM_CLOSE just before its thread ends, so its own close
-  // may come a moment early; the timer closes the window once it has ended.
+  // The worker posts WM_CLOSE just before its thread ends: its own close is
+  // through after a moment's wait. Any other close waits for the worker's end
+  // (the timer looks for it).
+  if (!worker_ || ::WaitForSingleObject(worker_.get(), kWorkerEndWaitMs) != WAIT_TIMEOUT) return true;
   closePending_ = true;
   return false;
 }
