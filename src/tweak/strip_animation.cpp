@@ -28,7 +28,7 @@ void DrawFrame(HDC dc, int f) {
   for (int cell = 0; cell < kCells; ++cell) {
     const int behind = (f - cell + kCells) % kCells;
     const COLORREF color = behind <= kTail ? Blend(lit, rest, behind, kTail + 1) : rest;
-    FillBox(dc, x0 + 3 + cell * kCellPitch, kCellTop, kCellWidth, kCellHeight, color);
+    FillBox(dc, x0 + 4 + cell * kCellPitch, kCellTop, kCellWidth, kCellHeight, color);
   }
 }
 

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# scripts/screenshots_tweak.sh: screenshots of the tweak toggle's windows under
+# Xvfb (64-bit build): the progress window and the status view (on and off),
+# with an English and with a Korean user interface. Saved to build/screenshots/
+# as tweak-<window>-<language>.png (the virtual desktop) and
+# tweak-<window>-<language>-window.png (its middle, where the window is centred).
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$root/build/win64
+shots=$root/build/screenshots
+. "$root/tests/wine/env.sh"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null || exit 1
+cmake --build "$build" -j2 --target show_tweak_window wait_window >/dev/null || exit 1
+mkdir -p "$shots"
+
+# A prefix of its own, apart from the tests' one.
+vantrel_wine_env "$root/build/shots-win64"
+locale_dir=$(vantrel_korean_locale)
+vantrel_wine_down >/dev/null 2>&1
+vantrel_wine_up || exit 1
+bin=$build/bin
+lang=$build/resources/lang
+
+# shoot NAME CLASS LANGUAGE KIND
+shoot() {
+  local name=$1 class=$2 language=$3 kind=$4 pid
+  if [ "$language" = korean ]; then
+    LOCPATH=$locale_dir LC_ALL=ko_KR.UTF-8 "$VANTREL_WINE" "$bin/show_tweak_window.exe" "$kind" "$lang" >/dev/null 2>&1 &
+  else
+    "$VANTREL_WINE" "$bin/show_tweak_window.exe" "$kind" "$lang" >/dev/null 2>&1 &
+  fi
+  pid=$!
+  if ! "$VANTREL_WINE" "$bin/wait_window.exe" "$class" 30000 >/dev/null 2>&1; then
+    echo "no $class window for $name-$language" >&2
+    kill "$pid" 2>/dev/null
+    return 1
+  fi
+  sleep 1
+  import -display "$DISPLAY" -window root "$shots/tweak-$name-$language.png"
+  /usr/bin/convert "$shots/tweak-$name-$language.png" -crop 420x340+302+214 +repage \
+    "$shots/tweak-$name-$language-window.png"
+  echo "tweak-$name-$language.png"
+  if [ "$kind" != progress ]; then
+    "$VANTREL_WINE" "$bin/wait_window.exe" "$class" 10000 --close >/dev/null 2>&1
+  fi
+  wait "$pid" 2>/dev/null
+}
+
+for language in english korean; do
+  shoot progress TInitProcRunForm "$language" progress
+  shoot status-on TPingStatusForm "$language" status-on
+  shoot status-off TPingStatusForm "$language" status-off
+done
+vantrel_wine_down
+echo "Screenshots in $shots"
