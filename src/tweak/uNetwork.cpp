@@ -26,6 +26,21 @@ constexpr int kMaxConnections = 4096;
 
 using FreeNetconProperties = VOID(WINAPI*)(NETCON_PROPERTIES*);
 
+// COM on the calling thread in the multithreaded apartment, for one
+// operation; left again when the initialisation succeeded (also S_FALSE).
+class ComApartment {
+ public:
+  ComApartment() : result_(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
+  ~ComApartment() {
+    if (SUCCEEDED(result_)) ::CoUninitialize();
+  }
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+
+ private:
+  HRESULT result_;
+};
+
 bool RunsUnderWow64() {
   static const bool wow64 = [] {
     using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
@@ -131,15 +146,13 @@ void ListConnectionIds(InterfaceList& list) {
   auto freeProperties =
       reinterpret_cast<FreeNetconProperties>(::GetProcAddress(netshell.get(), "NcFreeNetconProperties"));
   if (freeProperties == nullptr) return;
-  const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-  {
-    ComPtr<INetConnectionManager> manager;
-    if (SUCCEEDED(::CoCreateInstance(kConnectionManagerClass, nullptr, kConnectionManagerContext,
-                                     kConnectionManagerInterface, reinterpret_cast<void**>(manager.GetAddressOf()))) &&
-        manager)
-      AppendConnections(manager.Get(), freeProperties, list);
-  }  // every COM object is released before COM and the library go
-  if (SUCCEEDED(com)) ::CoUninitialize();
+  ComApartment com;
+  // Declared after the apartment and the library: released before they go.
+  ComPtr<INetConnectionManager> manager;
+  if (SUCCEEDED(::CoCreateInstance(kConnectionManagerClass, nullptr, kConnectionManagerContext,
+                                   kConnectionManagerInterface, reinterpret_cast<void**>(manager.GetAddressOf()))) &&
+      manager)
+    AppendConnections(manager.Get(), freeProperties, list);
 }
 
 void KeepInterfacesWithIp(const std::wstring& ip, InterfaceList& list) {

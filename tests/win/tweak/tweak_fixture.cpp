@@ -125,4 +125,51 @@ long long MsmqBackup::Value() {
   return v;
 }
 
+CloseTarget::CloseTarget() {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = Proc;
+  wc.hInstance = ::GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"VantrelTweakCloseTarget";
+  ::RegisterClassW(&wc);  // a second registration fails harmlessly
+  window_ = ::CreateWindowExW(0, wc.lpszClassName, L"progress", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                              wc.hInstance, nullptr);
+  ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+CloseTarget::~CloseTarget() {
+  if (::IsWindow(window_)) ::DestroyWindow(window_);
+}
+
+bool CloseTarget::WaitForClose(UINT limitMs) {
+  const UINT_PTR timer = ::SetTimer(window_, 1, limitMs, nullptr);
+  MSG msg;
+  while (closes_ == 0 && !timedOut_ && ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+  ::KillTimer(window_, timer);
+  return closes_ > 0;
+}
+
+LRESULT CALLBACK CloseTarget::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = reinterpret_cast<CloseTarget*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self && msg == WM_CLOSE) {
+    ++self->closes_;
+    return 0;
+  }
+  if (self && msg == WM_TIMER) self->timedOut_ = true;
+  return ::DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+bool RunTweakWorker(CloseTarget& window) {
+  HANDLE thread = ::CreateThread(nullptr, 0, TweakWorker, window.get(), 0, nullptr);
+  if (!thread) return false;
+  const bool closed = window.WaitForClose();
+  const bool ended = ::WaitForSingleObject(thread, 30000) == WAIT_OBJECT_0;
+  DWORD code = 99;
+  ::GetExitCodeThread(thread, &code);
+  ::CloseHandle(thread);
+  return closed && ended && code == 0 && window.closes() == 1;
+}
+
 }  // namespace vantrel::test

@@ -65,4 +65,30 @@ class MsmqBackup {
   std::vector<BYTE> data_;
 };
 
+// A real top-level window, standing in for the progress window: it notes
+// WM_CLOSE (and stays, as a window that ends its modal loop there).
+class CloseTarget {
+ public:
+  CloseTarget();
+  ~CloseTarget();
+  CloseTarget(const CloseTarget&) = delete;
+  CloseTarget& operator=(const CloseTarget&) = delete;
+  HWND get() const { return window_; }
+  int closes() const { return closes_; }
+
+  // Pumps messages until WM_CLOSE arrived or `limitMs` passed (a guard
+  // against a hang, not a timing check). True when it arrived.
+  bool WaitForClose(UINT limitMs = 30000);
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  HWND window_ = nullptr;
+  int closes_ = 0;
+  bool timedOut_ = false;
+};
+
+// Starts TweakWorker on its own thread with `window`, as the progress window
+// does, waits for WM_CLOSE and for the thread's end; false on a hang.
+bool RunTweakWorker(CloseTarget& window);
+
 }  // namespace vantrel::test

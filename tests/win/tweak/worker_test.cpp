@@ -8,6 +8,7 @@
 #include "tweak_fixture.h"
 
 using namespace vantrel;
+using vantrel::test::CloseTarget;
 using vantrel::test::InterfaceKeys;
 using vantrel::test::MsmqBackup;
 
@@ -33,53 +34,6 @@ void RecordRenewal() {
   ++g_renewals;
   g_valuesBeforeRenewal = !InterfaceKeys::TweakValues(g_watched).empty();
 }
-
-// A real top-level window that notes WM_CLOSE and then ends the wait.
-class CloseTarget {
- public:
-  CloseTarget() {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"VantrelTweakCloseTarget";
-    ::RegisterClassW(&wc);  // a second registration fails harmlessly
-    window_ = ::CreateWindowExW(0, wc.lpszClassName, L"progress", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
-                                nullptr, wc.hInstance, nullptr);
-    ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  }
-  ~CloseTarget() {
-    if (::IsWindow(window_)) ::DestroyWindow(window_);
-  }
-  HWND get() const { return window_; }
-  int closes() const { return closes_; }
-
-  // Pumps messages until WM_CLOSE arrived or `limitMs` passed (a guard, not a
-  // timing check). True when it arrived.
-  bool WaitForClose(UINT limitMs = 30000) {
-    const UINT_PTR timer = ::SetTimer(window_, 1, limitMs, nullptr);
-    MSG msg;
-    while (closes_ == 0 && !timedOut_ && ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageW(&msg);
-    }
-    ::KillTimer(window_, timer);
-    return closes_ > 0;
-  }
-
- private:
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<CloseTarget*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self && msg == WM_CLOSE) {
-      ++self->closes_;
-      return 0;  // the progress window would end its modal loop here
-    }
-    if (self && msg == WM_TIMER) self->timedOut_ = true;
-    return ::DefWindowProcW(hwnd, msg, wp, lp);
-  }
-  HWND window_ = nullptr;
-  int closes_ = 0;
-  bool timedOut_ = false;
-};
 
 struct RunArgs {
   HWND window;
@@ -174,13 +128,7 @@ TEST_F(TweakWorkerTest, RealSourcesUnderWineWriteMsmqWithAnEmptyList) {
   // the window is closed. The real thread procedure takes the window handle.
   ClearTweak = false;
   CloseTarget target;
-  platform::UniqueHandle thread(::CreateThread(nullptr, 0, TweakWorker, target.get(), 0, nullptr));
-  ASSERT_TRUE(thread.valid());
-  EXPECT_TRUE(target.WaitForClose());
-  ASSERT_EQ(::WaitForSingleObject(thread.get(), 30000), WAIT_OBJECT_0);
-  DWORD code = 99;
-  EXPECT_TRUE(::GetExitCodeThread(thread.get(), &code));
-  EXPECT_EQ(code, 0u);
+  ASSERT_TRUE(test::RunTweakWorker(target));
   EXPECT_TRUE(IsTweakOn());
   EXPECT_TRUE(InterfaceKeys::TweakValues(dhcp).empty());
   EXPECT_TRUE(dialogs.messages.empty());
