@@ -12,16 +12,23 @@ std::wstring RefusedWriteText(const std::wstring& file) {
   return L"The settings could not be saved to the file\r\n" + file;
 }
 
+// The profile API takes a bare file name as one in the Windows folder; the
+// settings file is always named with its folder (an empty program folder
+// must not send it there).
+bool NamesAFolder(const std::wstring& file) { return file.find_first_of(L"\\/") != std::wstring::npos; }
+
 }  // namespace
 
 bool SettingsFileExists(const std::wstring& file) {
+  if (!NamesAFolder(file)) return false;
   DWORD attributes = ::GetFileAttributesW(file.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool SettingsFile::WriteRaw(std::wstring_view section, std::wstring_view key, const std::wstring& value) const {
   std::wstring s(section), k(key);
-  if (::WritePrivateProfileStringW(s.c_str(), k.c_str(), value.c_str(), path_.c_str())) return true;
+  if (NamesAFolder(path_) && ::WritePrivateProfileStringW(s.c_str(), k.c_str(), value.c_str(), path_.c_str()))
+    return true;
   platform::ShowMessage(owner_, RefusedWriteText(path_), kProgramTitle);
   return false;
 }
@@ -36,6 +43,7 @@ int SettingsFile::ReadInt(std::wstring_view section, std::wstring_view key, int 
 
 std::wstring SettingsFile::ReadText(std::wstring_view section, std::wstring_view key,
                                     std::wstring_view fallback) const {
+  if (!NamesAFolder(path_)) return std::wstring(fallback.substr(0, kSettingsTextLimit));
   std::wstring s(section), k(key), d(fallback);
   wchar_t buffer[kSettingsTextLimit + 1] = {};
   DWORD got = ::GetPrivateProfileStringW(s.c_str(), k.c_str(), d.c_str(), buffer, kSettingsTextLimit + 1,

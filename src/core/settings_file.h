@@ -43,7 +43,8 @@ inline constexpr wchar_t kTaskScheduler[] = L"TASK_SCHEDULER";
 // The program folder + "Vantrel.ini".
 inline std::wstring SettingsFilePath() { return GetProgramFolder() + L"Vantrel.ini"; }
 
-// True when the file exists. Readers of several keys ask first and take every
+// True when the file exists (a bare file name without its folder never
+// does: it is not looked for in the Windows folder). Readers of several keys ask first and take every
 // default without opening the file when it is missing.
 bool SettingsFileExists(const std::wstring& file);
 

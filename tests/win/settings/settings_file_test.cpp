@@ -226,9 +226,18 @@ TEST_F(SettingsFileTest, RefusedWriteNamesTheFileAndKeepsEarlierKeys) {
   }
   KoreanUi = false;
 
-  SettingsFile nowhere(folder.File(L"no such folder\\Vantrel.ini"));
-  dialogs.messages.clear();
-  EXPECT_FALSE(nowhere.WriteText(L"SITE_LAUNCHER", L"PATH", L"http://x"));
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_NE(dialogs.messages[0].text.find(nowhere.path()), std::wstring::npos);
+  // A folder that does not exist, and a bare name (an unknown program folder),
+  // which must not land in the Windows folder.
+  for (const std::wstring& name : {folder.File(L"no such folder\\Vantrel.ini"), std::wstring(L"Vantrel.ini")}) {
+    SettingsFile nowhere(name);
+    dialogs.messages.clear();
+    EXPECT_FALSE(nowhere.WriteText(L"SITE_LAUNCHER", L"PATH", L"http://x"));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].text.find(name), std::wstring::npos);
+    EXPECT_FALSE(nowhere.Exists());
+    EXPECT_EQ(nowhere.ReadText(L"SITE_LAUNCHER", L"PATH", L"dflt"), L"dflt");
+  }
+  wchar_t windows[MAX_PATH] = {};
+  ::GetWindowsDirectoryW(windows, MAX_PATH);
+  EXPECT_FALSE(SettingsFileExists(std::wstring(windows) + L"\\Vantrel.ini"));
 }
