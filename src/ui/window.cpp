@@ -302,6 +302,8 @@ LRESULT Form::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
           c->OnCommand(HIWORD(wp));
           return 0;
         }
+      } else if (OnMenuCommand(LOWORD(wp))) {
+        return 0;
       } else if (LOWORD(wp) == IDCANCEL && modal_) {  // Esc in a modal form
         ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
         return 0;

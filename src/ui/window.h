@@ -236,6 +236,8 @@ class Form : public Container {
   virtual bool OnSysCommand(WPARAM /*command*/) { return false; }
   virtual void OnWindowPosChanging(WINDOWPOS& /*pos*/) {}
   virtual void OnSize() {}
+  // WM_COMMAND without a control: menus, accelerators, commands posted by others.
+  virtual bool OnMenuCommand(WORD /*id*/) { return false; }
   // Messages from WM_USER up (the program's own and registered ones).
   virtual bool OnUserMessage(UINT /*msg*/, WPARAM /*wp*/, LPARAM /*lp*/, LRESULT* /*result*/) { return false; }
 

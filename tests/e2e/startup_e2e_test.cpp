@@ -70,7 +70,7 @@ TEST_F(VantrelStart, ASecondStartBringsTheHiddenFirstWindowBack) {
   ChildProcess first = Start();
   HWND window = MainWindow(first);
   ASSERT_NE(window, nullptr);
-  ::PostMessageW(window, WM_CLOSE, 0, 0);  // the close box only hides it
+  ::PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);  // the close box only hides it
   ASSERT_TRUE(test::WaitUntil([&] { return !::IsWindowVisible(window); }, kWait));
   EXPECT_TRUE(first.Running());
 
