@@ -98,7 +98,7 @@ void TVantrelMainForm::BuildControls() {
   pnlInitProcess = &Add<ui::Panel>(Rect{0, 0, w, 50}, Align::Top);
   toggleFont_ = ui::Font::Create(L"Gulim", 16, false);
   toggleBoldFont_ = ui::Font::Create(L"Gulim", 16, true);
-  btnVantrel = &pnlInitProcess->Add<ui::Button>(kToggleOff, Rect{10, 9, 210, 35});
+  btnVantrel = &pnlInitProcess->Add<ui::Button>(kToggleOffCaption, Rect{10, 9, 210, 35});
   btnVantrel->SetFont(toggleFont_.get());
   btnVantrel->onClick = [this] { btnVantrelClick(); };
 
@@ -167,7 +167,7 @@ void TVantrelMainForm::FormCreate() {
   trayIcon_->SetHint(Caption());
   trayIcon_->Show();
   const bool on = IsTweakOn();
-  SetToggleCaption(on ? kToggleOn : kToggleOff, on);
+  SetToggleCaption(on ? kToggleOnCaption : kToggleOffCaption, on);
   MeasureLayout();
   osVersionCode_ = GetOsVersionCode();
   osFamily_ = OsFamilyOf(osVersionCode_);

@@ -34,8 +34,6 @@ class TVantrelMainForm : public ui::Form {
   static constexpr UINT kRestoreMessage = vantrel::kRestoreMessage;
   // The tray menu's close command, also when another process posts it.
   static constexpr WORD kCloseCommand = kTrayPopupCloseCommand;
-  static constexpr const wchar_t* kToggleOn = L"Vantrel ON";
-  static constexpr const wchar_t* kToggleOff = L"Vantrel Off";
 
   // `settingsPath`: the settings file (the program folder's "Vantrel.ini").
   explicit TVantrelMainForm(std::wstring settingsPath);
