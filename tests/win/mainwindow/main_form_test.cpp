@@ -450,3 +450,15 @@ TEST_F(MainFormTest, ALauncherThatCannotBeOpenedFailsSilently) {
   EXPECT_EQ(found.boxes, 0);
   EXPECT_TRUE(IsWindow(form.hwnd()));
 }
+
+TEST_F(MainFormTest, TheToggleButtonAsksItsQuestionOwnedByTheWindow) {
+  Write(L"WINDOW", L"INIT_IE", L"1");
+  TVantrelMainForm& form = Open();
+  dialogs_.Answer(IDNO);
+  form.btnVantrel->Click();
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_EQ(dialogs_.messages[0].owner, form.hwnd());
+  EXPECT_EQ(dialogs_.messages[0].caption, form.Caption());
+  EXPECT_EQ(dialogs_.messages[0].text, form.KillProcText(3));  // add-on reset only
+  EXPECT_EQ(form.ToggleCaption(), L"Vantrel Off");               // "No" changes nothing
+}
