@@ -75,4 +75,9 @@ for lang in en ko; do
   done
 done
 rm -f "$progdir/Vantrel.ini"
+
+# The tweak toggle's progress window and status view, in a session of their own.
+vantrel_wine_down
+trap - EXIT
+"$root/scripts/screenshots_tweak.sh" || status=1
 exit $status

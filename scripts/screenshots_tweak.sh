@@ -6,15 +6,16 @@
 # tweak-<window>-<language>-window.png (its middle, where the window is centred).
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$root/build/win64
-shots=$root/build/screenshots
+builds=${VANTREL_BUILD_ROOT:-$root/build}
+build=$builds/win64
+shots=$builds/screenshots
 . "$root/tests/wine/env.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null || exit 1
 cmake --build "$build" -j2 --target show_tweak_window wait_window >/dev/null || exit 1
 mkdir -p "$shots"
 
 # A prefix of its own, apart from the tests' one.
-vantrel_wine_env "$root/build/shots-win64"
+vantrel_wine_env "$builds/shots-win64"
 locale_dir=$(vantrel_korean_locale)
 vantrel_wine_down >/dev/null 2>&1
 vantrel_wine_up || exit 1
@@ -27,7 +28,7 @@ shoot() {
   if [ "$language" = korean ]; then
     LOCPATH=$locale_dir LC_ALL=ko_KR.UTF-8 "$VANTREL_WINE" "$bin/show_tweak_window.exe" "$kind" "$lang" >/dev/null 2>&1 &
   else
-    "$VANTREL_WINE" "$bin/show_tweak_window.exe" "$kind" "$lang" >/dev/null 2>&1 &
+    env -u LC_ALL -u LANG -u LANGUAGE "$VANTREL_WINE" "$bin/show_tweak_window.exe" "$kind" "$lang" >/dev/null 2>&1 &
   fi
   pid=$!
   if ! "$VANTREL_WINE" "$bin/wait_window.exe" "$class" 30000 >/dev/null 2>&1; then
@@ -46,10 +47,12 @@ shoot() {
   wait "$pid" 2>/dev/null
 }
 
+status=0
 for language in english korean; do
-  shoot progress TInitProcRunForm "$language" progress
-  shoot status-on TPingStatusForm "$language" status-on
-  shoot status-off TPingStatusForm "$language" status-off
+  shoot progress TInitProcRunForm "$language" progress || status=1
+  shoot status-on TPingStatusForm "$language" status-on || status=1
+  shoot status-off TPingStatusForm "$language" status-off || status=1
 done
 vantrel_wine_down
 echo "Screenshots in $shots"
+exit $status
