@@ -77,15 +77,15 @@ TVantrelMainForm::~TVantrelMainForm() {
 
 bool TVantrelMainForm::Create() {
   ui::InitializeUi();
-  ui::FormSpec spec;
-  spec.className = kClassName;
-  spec.caption = L"Vantrel";
-  spec.clientWidth = kClientWidth;
-  spec.clientHeight = kClientHeight;
+  ui::FormSpec layout;
+  layout.className = kClassName;
+  layout.caption = L"Vantrel";
+  layout.clientWidth = kClientWidth;
+  layout.clientHeight = kClientHeight;
   // Fixed single border, system menu and minimize box; its own taskbar button.
-  spec.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-  spec.exStyle = WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
-  if (!Form::Create(spec)) return false;
+  layout.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  layout.exStyle = WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
+  if (!Form::Create(layout)) return false;
   BuildControls();
   FormCreate();
   ::ShowWindow(hwnd(), SW_SHOW);

@@ -25,15 +25,15 @@ TInitProcRunForm::~TInitProcRunForm() {
 
 bool TInitProcRunForm::Create() {
   ui::InitializeUi();
-  ui::FormSpec spec;
-  spec.className = kClassName;
-  spec.caption = kCaption;
-  spec.clientWidth = 200;
-  spec.clientHeight = 50;
-  spec.style = WS_POPUP | WS_CLIPCHILDREN;  // no border, no caption bar, no border icons
-  spec.exStyle = WS_EX_CONTROLPARENT;
-  spec.owner = owner_;
-  if (!Form::Create(spec)) return false;
+  ui::FormSpec layout;
+  layout.className = kClassName;
+  layout.caption = kCaption;
+  layout.clientWidth = 200;
+  layout.clientHeight = 50;
+  layout.style = WS_POPUP | WS_CLIPCHILDREN;  // no border, no caption bar, no border icons
+  layout.exStyle = WS_EX_CONTROLPARENT;
+  layout.owner = owner_;
+  if (!Form::Create(layout)) return false;
 
   jvgfnmtr1 = &Add<StripAnimation>(ui::Rect{0, 0, 200, 50});
   jvgfnmtr1->SetAlign(ui::Align::Client);

@@ -35,16 +35,16 @@ TPingStatusForm::TPingStatusForm(HWND owner, std::wstring toggleCaption, std::ws
 
 bool TPingStatusForm::Create() {
   ui::InitializeUi();
-  ui::FormSpec spec;
-  spec.className = kClassName;
-  spec.caption = L"Vantrel 설정 보기";
-  spec.clientWidth = 315;
-  spec.clientHeight = 255;
+  ui::FormSpec layout;
+  layout.className = kClassName;
+  layout.caption = L"Vantrel 설정 보기";
+  layout.clientWidth = 315;
+  layout.clientHeight = 255;
   // A dialog border: not resizable, no minimise or maximise box.
-  spec.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | DS_MODALFRAME;
-  spec.exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-  spec.owner = owner_;
-  if (!Form::Create(spec)) return false;
+  layout.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | DS_MODALFRAME;
+  layout.exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+  layout.owner = owner_;
+  if (!Form::Create(layout)) return false;
 
   pnlBottom = &Add<ui::Panel>(ui::Rect{0, 216, 315, 39}, ui::Align::Bottom);
   pnl1 = &Add<ui::Panel>(ui::Rect{0, 0, 315, 216}, ui::Align::Client);

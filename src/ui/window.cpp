@@ -191,15 +191,15 @@ Form::~Form() {
   DestroyChildren();
 }
 
-bool Form::Create(const FormSpec& spec) {
+bool Form::Create(const FormSpec& layout) {
   HICON icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
-  if (!detail::RegisterKitClass(spec.className, &detail::BoundProc<Form>, CS_DBLCLKS,
+  if (!detail::RegisterKitClass(layout.className, &detail::BoundProc<Form>, CS_DBLCLKS,
                                 reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), icon))
     return false;
-  RECT r{0, 0, Scale(spec.clientWidth), Scale(spec.clientHeight)};
-  ::AdjustWindowRectEx(&r, spec.style, FALSE, spec.exStyle);
-  ::CreateWindowExW(spec.exStyle, spec.className, spec.caption.c_str(), spec.style, CW_USEDEFAULT, CW_USEDEFAULT,
-                    r.right - r.left, r.bottom - r.top, spec.owner, nullptr, ::GetModuleHandleW(nullptr), this);
+  RECT r{0, 0, Scale(layout.clientWidth), Scale(layout.clientHeight)};
+  ::AdjustWindowRectEx(&r, layout.style, FALSE, layout.exStyle);
+  ::CreateWindowExW(layout.exStyle, layout.className, layout.caption.c_str(), layout.style, CW_USEDEFAULT, CW_USEDEFAULT,
+                    r.right - r.left, r.bottom - r.top, layout.owner, nullptr, ::GetModuleHandleW(nullptr), this);
   if (!hwnd_) return false;
   ::SetPropW(hwnd_, kFormProperty, reinterpret_cast<HANDLE>(1));
   ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFont()), FALSE);

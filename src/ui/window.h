@@ -180,7 +180,7 @@ class Form : public Container {
   Form(const Form&) = delete;
   Form& operator=(const Form&) = delete;
 
-  bool Create(const FormSpec& spec);
+  bool Create(const FormSpec& layout);
   HWND hwnd() const { return hwnd_; }
   HWND ContainerWindow() const override { return hwnd_; }
   Form& OwnerForm() override { return *this; }

@@ -327,12 +327,12 @@ TEST_F(MainFormTest, RestoreRequestWhileAToolWindowIsModalKeepsTheModalLoop) {
   TVantrelMainForm& form = Open();
   SendMessageW(form.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
   ui::Form tool;
-  ui::FormSpec spec;
-  spec.className = L"VantrelTestTool";
-  spec.clientWidth = 100;
-  spec.clientHeight = 80;
-  spec.owner = form.hwnd();
-  ASSERT_TRUE(tool.Create(spec));
+  ui::FormSpec layout;
+  layout.className = L"VantrelTestTool";
+  layout.clientWidth = 100;
+  layout.clientHeight = 80;
+  layout.owner = form.hwnd();
+  ASSERT_TRUE(tool.Create(layout));
   ui::Timer step(tool, 20);
   int ticks = 0;
   bool stillModal = false, mainShown = false;

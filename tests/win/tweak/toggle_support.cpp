@@ -29,12 +29,12 @@ DWORD WINAPI TestWorker(LPVOID param) {
 
 ToggleHostForm::ToggleHostForm() {
   ui::InitializeUi();
-  ui::FormSpec spec;
-  spec.className = L"VantrelToggleTestHost";
-  spec.caption = L"Vantrel";
-  spec.clientWidth = 231;
-  spec.clientHeight = 60;
-  Create(spec);
+  ui::FormSpec layout;
+  layout.className = L"VantrelToggleTestHost";
+  layout.caption = L"Vantrel";
+  layout.clientWidth = 231;
+  layout.clientHeight = 60;
+  Create(layout);
   button = &Add<ui::Button>(L"Vantrel Off", ui::Rect{10, 9, 210, 35});
   Show();
 }

@@ -21,13 +21,13 @@ class TestForm : public Form {
  public:
   explicit TestForm(HWND owner = nullptr, int width = 200, int height = 400) {
     InitializeUi();
-    FormSpec spec;
-    spec.className = L"VantrelTestForm";
-    spec.caption = L"Test form";
-    spec.clientWidth = width;
-    spec.clientHeight = height;
-    spec.owner = owner;
-    created = Create(spec);
+    FormSpec layout;
+    layout.className = L"VantrelTestForm";
+    layout.caption = L"Test form";
+    layout.clientWidth = width;
+    layout.clientHeight = height;
+    layout.owner = owner;
+    created = Create(layout);
   }
   bool created = false;
   std::function<bool(UINT, WPARAM, LPARAM)> onUser;
