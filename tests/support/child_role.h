@@ -15,3 +15,14 @@ std::wstring ChildRole();
 std::wstring OwnExePath();
 
 }  // namespace vantrel::test
+
+namespace vantrel::test {
+
+// Helper-role bodies: a top-level window of `className` that closes when
+// asked — the process then ends by itself with code 7 after `exitDelayMs`, so
+// a test can tell it was not ended from outside (code 9 after 30 s without a
+// close) — or one whose thread never handles a message again (code 9).
+[[noreturn]] void RunClosingWindow(const wchar_t* className, const wchar_t* title, unsigned exitDelayMs);
+[[noreturn]] void RunHungWindow(const wchar_t* className, const wchar_t* title);
+
+}  // namespace vantrel::test
