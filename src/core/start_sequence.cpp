@@ -7,6 +7,7 @@
 #include "platform/dialogs.h"
 #include "platform/text_conv.h"
 #include "ui/scale.h"
+#include "update/popup_url.h"
 #include "update/version_check_form.h"
 
 namespace vantrel {
@@ -73,6 +74,7 @@ int RunVantrel() {
   BuiltIns();
   UpdateFailText();
   DetermineUiLanguage();
+  PopupUrl = InitialPopupUrl(KoreanUi);
   if (!ClaimSingleInstance()) {
     HandOverToRunningInstance();
     return 0;

@@ -1,11 +1,14 @@
 #pragma once
 // The pop-up page that the tweak toggle opens in the browser after each
-// switch. The version check sets it from its announcement.
+// switch. It starts as "op.html" on the home-page host of the user-interface
+// language; the version check replaces it from its announcement.
 #include <string>
 
 namespace vantrel {
 
-// Empty until the version check has named a page; the toggle opens nothing then.
 extern std::wstring PopupUrl;
+
+// "op.html" on the vendor's home-page host (Korean or international).
+std::wstring InitialPopupUrl(bool korean);
 
 }  // namespace vantrel
