@@ -17,6 +17,20 @@ from pathlib import Path
 
 RT_VERSION, RT_MANIFEST = 16, 24
 
+# Functions that Windows XP lacks; importing one stops a program from loading there.
+VISTA_ONLY = {
+    "GetTickCount64", "InitOnceExecuteOnce", "InitOnceBeginInitialize", "InitializeConditionVariable",
+    "SleepConditionVariableCS", "SleepConditionVariableSRW", "WakeConditionVariable",
+    "WakeAllConditionVariable", "InitializeSRWLock", "AcquireSRWLockExclusive", "AcquireSRWLockShared",
+    "ReleaseSRWLockExclusive", "ReleaseSRWLockShared", "TryAcquireSRWLockExclusive", "CreateSymbolicLinkW",
+    "GetFinalPathNameByHandleW", "RegDeleteTreeW", "RegGetValueW", "SHGetKnownFolderPath", "TaskDialogIndirect",
+    "TaskDialog", "CompareStringEx", "LCIDToLocaleName", "LocaleNameToLCID", "GetUserDefaultLocaleName",
+    "CancelIoEx", "QueryFullProcessImageNameW", "SetFileInformationByHandle", "GetFileInformationByHandleEx",
+    "FlsAlloc", "FlsGetValue", "FlsSetValue", "FlsFree", "CreateEventExW", "CreateMutexExW", "CreateSemaphoreExW",
+    "GetErrorMode", "GetThreadId", "ChangeWindowMessageFilter", "SetProcessDPIAware", "GetUserDefaultUILanguage2",
+    "InterlockedCompareExchange64", "RegSetKeyValueW", "RegCopyTreeW", "GetLocaleInfoEx", "GetDurationFormatEx",
+}
+
 
 class PE:
     def __init__(self, path):
@@ -56,6 +70,26 @@ class PE:
             names.append(self.cstr(name_rva).lower())
             o += 20
         return names
+
+    def imported_functions(self):
+        """Names of the functions imported by name, from every DLL."""
+        rva, size = self.dirs[1]
+        out, o = [], self.off(rva) if rva else None
+        wide = self.machine == 0x8664
+        while o is not None:
+            lookup, _, _, name_rva, thunk = struct.unpack_from("<IIIII", self.data, o)
+            if name_rva == 0:
+                break
+            t = self.off(lookup or thunk)
+            while True:
+                entry = struct.unpack_from("<Q" if wide else "<I", self.data, t)[0]
+                if entry == 0:
+                    break
+                if not entry >> (63 if wide else 31):  # by name, not by ordinal
+                    out.append(self.cstr((entry & 0x7FFFFFFF) + 2))
+                t += 8 if wide else 4
+            o += 20
+        return out
 
     def export_table(self):
         """(ordinal base, number of functions, {name: (ordinal, code rva)})."""
@@ -128,6 +162,9 @@ def main():
         check(f"{name}: machine {arch}", pe.machine == machine, hex(pe.machine))
         bad = runtime.intersection(pe.imports())
         check(f"{name}: no mingw runtime DLL", not bad, ", ".join(sorted(bad)))
+        if name != "Schedlet.dll":  # the library is only loaded on Vista and later
+            late = VISTA_ONLY.intersection(pe.imported_functions())
+            check(f"{name}: loads on Windows XP (no Vista-only import)", not late, ", ".join(sorted(late)))
 
     ex = files["Schedlet.dll"].exports()
     want = {"GetSchedletInfo": 1, "DeleteSchedlet": 2, "AddSchedlet": 3}
