@@ -44,11 +44,8 @@ fi
 pid=$!
 shots=$build/screenshots
 mkdir -p "$shots"
-if "$VANTREL_WINE" "$dir/bin/wait_window.exe" TVantrelMainForm 60000 >/dev/null 2>&1; then
-  sleep 2
-  import -display "$DISPLAY" -window root "$shots/run-main.png"
+if vantrel_shoot_main_window "$shots/run-main.png" "$dir/bin"; then
   echo "Screenshot of the main window: $shots/run-main.png"
-  "$VANTREL_WINE" "$dir/bin/wait_window.exe" TVantrelMainForm 10000 --close >/dev/null 2>&1
 else
   echo "The main window did not appear within 60 s." >&2
 fi

@@ -62,11 +62,8 @@ for lang in en ko; do
     fi
     pid=$!
     out=$shots/main-$case-$lang.png
-    if "$VANTREL_WINE" "$dir/bin/wait_window.exe" TVantrelMainForm 60000 >/dev/null 2>&1; then
-      sleep 2
-      import -display "$DISPLAY" -window root -crop 1024x768+0+0 +repage "$out"
+    if vantrel_shoot_main_window "$out" "$dir/bin"; then
       echo "$out"
-      "$VANTREL_WINE" "$dir/bin/wait_window.exe" TVantrelMainForm 10000 --close >/dev/null 2>&1
     else
       echo "main window did not appear ($case, $lang)" >&2
       status=1

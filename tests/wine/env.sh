@@ -98,3 +98,15 @@ vantrel_korean_locale() {
   [ -d "$dir/ko_KR.UTF-8" ] || { mkdir -p "$dir"; localedef -i ko_KR -f UTF-8 "$dir/ko_KR.UTF-8" >/dev/null 2>&1 || true; }
   echo "$dir"
 }
+
+# Waits (60 s at most) for the main window of a Vantrel started in the
+# background, saves a screenshot of the 1024 x 768 Wine desktop to OUT and
+# closes the program. Fails when the window does not appear.
+vantrel_shoot_main_window() {  # OUT BIN_DIR
+  local out=$1 bin=$2
+  "$VANTREL_WINE" "$bin/wait_window.exe" TVantrelMainForm 60000 >/dev/null 2>&1 || return 1
+  sleep 2
+  import -display "$DISPLAY" -window root -crop 1024x768+0+0 +repage "$out"
+  "$VANTREL_WINE" "$bin/wait_window.exe" TVantrelMainForm 10000 --close >/dev/null 2>&1
+  return 0
+}
