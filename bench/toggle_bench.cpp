@@ -13,8 +13,8 @@
 #include "platform/dialogs.h"
 #include "toggle_support.h"
 #include "tweak/tweak_toggle.h"
-#include "tweak/uInitProcRunForm.h"
-#include "tweak/uPingStatusForm.h"
+#include "tweak/init_proc_run_form.h"
+#include "tweak/ping_status_form.h"
 
 namespace {
 

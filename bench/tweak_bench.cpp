@@ -10,7 +10,7 @@
 #include <cstdlib>
 
 #include "platform/unique_handle.h"
-#include "tweak/uNetwork.h"
+#include "tweak/network.h"
 #include "tweak_fixture.h"
 
 namespace {

@@ -23,6 +23,7 @@ configure() {  # DIR [ARGS...]
 step "host build and tests"
 configure "$build/host" && cmake --build "$build/host" -j "$jobs" || exit 1
 (cd "$build/host" && ctest --output-on-failure) || status=1
+"$root/scripts/layer_graph.sh" --check || status=1
 
 step "32-bit Windows deliverables"
 configure "$build/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DVANTREL_BUILD_TESTS=OFF &&

@@ -10,10 +10,10 @@
 
 #include "core/app_state.h"
 #include "core/language_table.h"
-#include "core/start_sequence.h"
+#include "app/start_sequence.h"
 #include "platform/text_conv.h"
-#include "tweak/uInitProcRunForm.h"
-#include "tweak/uPingStatusForm.h"
+#include "tweak/init_proc_run_form.h"
+#include "tweak/ping_status_form.h"
 #include "ui/scale.h"
 
 namespace {

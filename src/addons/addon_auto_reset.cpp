@@ -2,8 +2,6 @@
 
 namespace vantrel {
 
-bool AddonAutoReset = false;
-
 void RunAddonAutoReset(HWND /*owner*/) {
   // The add-on window is not part of the program yet: nothing is removed.
   // The flag is cleared as the window does when it closes.

@@ -3,12 +3,9 @@
 // has chosen to reset the browser add-ons together with the tweak.
 #include <windows.h>
 
-namespace vantrel {
+#include "core/app_state.h"  // AddonAutoReset
 
-// True while the add-on window is to run in automatic mode: the toggle sets
-// it just before it opens the window, the window clears it when it closes,
-// so that the next opening from the main window is manual again.
-extern bool AddonAutoReset;
+namespace vantrel {
 
 // Opens the add-on window in automatic mode, owned by `owner`, modally: it
 // stays invisible, removes every add-on that is not excluded and closes.

@@ -27,6 +27,10 @@ BuiltInTexts MakeBuiltIns() {
 }  // namespace
 
 bool KoreanUi = false;
+bool ClearTweak = false;
+bool AddonAutoReset = false;
+bool StartupAutoReset = false;
+std::wstring PopupUrl;
 
 const BuiltInTexts& BuiltIns() {
   static const BuiltInTexts texts = MakeBuiltIns();

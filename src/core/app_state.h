@@ -31,4 +31,25 @@ const BuiltInTexts& BuiltIns();
 // [Vantrel] "Msg_UpdateFail" (unescaped).
 std::wstring& UpdateFailText();
 
+// ---- set by the tweak toggle, read by the windows it runs
+
+// Set by the tweak toggle before the worker starts, only read by the worker:
+// true removes the tweak (Off), false applies it (ON).
+extern bool ClearTweak;
+
+// True while the add-on window is to run in automatic mode: the toggle sets
+// it just before it opens the window, the window clears it when it closes,
+// so that the next opening from the main window is manual again.
+extern bool AddonAutoReset;
+
+// The same for the start-up program window.
+extern bool StartupAutoReset;
+
+// ---- set by the version check
+
+// The page the tweak toggle opens in the browser after each switch. Starts as
+// InitialPopupUrl() (update/popup_url.h); the version check replaces it from
+// its announcement. Empty: nothing is opened.
+extern std::wstring PopupUrl;
+
 }  // namespace vantrel

@@ -2,7 +2,7 @@
 // and the message loop runs until the tray menu's Close destroys it.
 #include "mainwindow/main_form.h"
 
-#include "mainwindow/uVantrelMainForm.h"
+#include "mainwindow/vantrel_main_form.h"
 #include "ui/window.h"
 
 namespace vantrel {

@@ -2,8 +2,6 @@
 
 namespace vantrel {
 
-bool StartupAutoReset = false;
-
 void RunStartupAutoReset(HWND /*owner*/) {
   // The start-up program window is not part of the program yet: nothing is
   // deleted. The flag is cleared as the window does when it closes.

@@ -3,12 +3,9 @@
 // the user has chosen to reset the start-up programs together with the tweak.
 #include <windows.h>
 
-namespace vantrel {
+#include "core/app_state.h"  // StartupAutoReset
 
-// True while the start-up program window is to run in automatic mode: the
-// toggle sets it just before it opens the window, the window clears it when
-// it closes, so that the next opening from the main window is manual again.
-extern bool StartupAutoReset;
+namespace vantrel {
 
 // Opens the start-up program window in automatic mode, owned by `owner`,
 // modally: it stays invisible, deletes every entry that is not excluded and

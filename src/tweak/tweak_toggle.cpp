@@ -2,13 +2,11 @@
 
 #include <memory>
 
-#include "addons/addon_auto_reset.h"
+#include "core/app_state.h"
 #include "core/helpers.h"
 #include "platform/dialogs.h"
-#include "startup/startup_auto_reset.h"
-#include "tweak/uNetwork.h"
-#include "tweak/uPingStatusForm.h"
-#include "update/popup_url.h"
+#include "tweak/network.h"
+#include "tweak/ping_status_form.h"
 
 namespace vantrel {
 namespace {
@@ -77,13 +75,15 @@ void RunTweakToggle(ToggleHost& host, const ToggleSteps& steps) {
     else
       host.SetToggleCaption(kToggleOffCaption, false);
 
-    if (host.ResetIeOnToggle()) {
+    if (host.ResetIeOnToggle() && steps.addonReset) {
       AddonAutoReset = true;
-      (steps.addonReset ? steps.addonReset : RunAddonAutoReset)(owner);
+      steps.addonReset(owner);
+      AddonAutoReset = false;
     }
-    if (host.ResetStartupOnToggle()) {
+    if (host.ResetStartupOnToggle() && steps.startupReset) {
       StartupAutoReset = true;
-      (steps.startupReset ? steps.startupReset : RunStartupAutoReset)(owner);
+      steps.startupReset(owner);
+      StartupAutoReset = false;
     }
   });
 

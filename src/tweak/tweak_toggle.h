@@ -7,11 +7,9 @@
 
 #include <string>
 
-#include "tweak/uInitProcRunForm.h"
+#include "tweak/init_proc_run_form.h"
 
 namespace vantrel {
-
-class TVantrelMainForm;
 
 inline constexpr const wchar_t* kToggleOnCaption = L"Vantrel ON";
 inline constexpr const wchar_t* kToggleOffCaption = L"Vantrel Off";
@@ -33,12 +31,15 @@ class ToggleHost {
   virtual std::wstring KillProcText(int n) const = 0;
 };
 
-// The steps of a toggle that reach out of it. The defaults are the real ones;
-// tests replace the worker (Wine has no connection manager) and watch the resets.
+// The steps of a toggle that reach out of it. The main window hands in the
+// add-on and start-up windows' automatic modes (the tweak knows neither);
+// tests replace the worker (Wine has no connection manager) and watch the
+// resets. Each reset runs with its flag (AddonAutoReset, StartupAutoReset)
+// set, and the flag is clear again afterwards.
 struct ToggleSteps {
   WorkerStart startWorker;  // empty: StartTweakWorker
-  void (*addonReset)(HWND owner) = nullptr;    // null: RunAddonAutoReset
-  void (*startupReset)(HWND owner) = nullptr;  // null: RunStartupAutoReset
+  void (*addonReset)(HWND owner) = nullptr;    // null: no add-on reset
+  void (*startupReset)(HWND owner) = nullptr;  // null: no start-up reset
 };
 
 // Which question (1..4) the two reset options ask: 1 both, 2 start-up only,
@@ -52,7 +53,5 @@ int KillProcQuestion(bool resetStartup, bool resetIe);
 int CloseInternetExplorer();
 
 void RunTweakToggle(ToggleHost& host, const ToggleSteps& steps = {});
-// The toggle of the main window (its btnVantrelClick).
-void RunTweakToggle(TVantrelMainForm& form);
 
 }  // namespace vantrel

@@ -4,8 +4,6 @@
 
 namespace vantrel {
 
-std::wstring PopupUrl;
-
 std::wstring InitialPopupUrl(bool korean) {
   std::wstring home = korean ? VANTREL_HOME_KR_URL : VANTREL_HOME_INTL_URL;
   if (home.empty() || home.back() != L'/') home += L'/';

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/helpers.h"
-#include "core/start_sequence.h"
+#include "app/start_sequence.h"
 #include "mainwindow/main_form.h"
 #include "platform/text_conv.h"
 #include "support/process_driver.h"

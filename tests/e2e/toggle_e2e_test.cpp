@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/helpers.h"
-#include "core/start_sequence.h"
+#include "app/start_sequence.h"
 #include "mainwindow/main_form.h"
 #include "support/process_driver.h"
 #include "support/scratch.h"

@@ -1,4 +1,4 @@
-#include "core/start_sequence.h"
+#include "app/start_sequence.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The main window in-process under Wine, with scripted dialogs and a
 // settings file in a scratch folder.
-#include "mainwindow/uVantrelMainForm.h"
+#include "mainwindow/vantrel_main_form.h"
 
 #include <gtest/gtest.h>
 
@@ -134,8 +134,8 @@ TEST_F(MainFormTest, WithoutSettingsFileOpensWithTheDesignedDefaults) {
   EXPECT_EQ(form.pmTrayPopup().Caption(2), L"종료(&X)");
   EXPECT_EQ(form.KillProcText(1).find(L"#13"), std::wstring::npos);
   EXPECT_NE(form.KillProcText(1).find(L"\r\n"), std::wstring::npos);
-  EXPECT_EQ(ExceptSetText(), L"설정");
-  EXPECT_EQ(ExceptCancelText(), L"해제");
+  EXPECT_EQ(form.ExceptSetText(), L"설정");
+  EXPECT_EQ(form.ExceptCancelText(), L"해제");
   EXPECT_TRUE(form.CoolTrayIcon().Shown());
   EXPECT_EQ(form.CoolTrayIcon().Hint(), L"Vantrel");
   EXPECT_EQ(form.wbLow->LastUrl(), std::wstring(L"http://") + VANTREL_WEB_INTL_HOST + L"/ads/ad.html");
@@ -163,12 +163,10 @@ TEST_F(MainFormTest, CaptionsAndMessagesComeFromTheLanguageTable) {
   EXPECT_EQ(form.btnRecovery->Text(), L"프로세스 시스템 복원");  // a missing key keeps the designed caption
   EXPECT_EQ(form.pmTrayPopup().Caption(2), L"Close(&X)");
   EXPECT_EQ(form.KillProcText(4), L"Line one\r\nLine two");
-  EXPECT_EQ(ExceptSetText(), L"Setup#13#10");  // shared texts are taken as they are
-  EXPECT_EQ(ExceptCancelText(), L"Cancel");
+  EXPECT_EQ(form.ExceptSetText(), L"Setup#13#10");  // shared texts are taken as they are
+  EXPECT_EQ(form.ExceptCancelText(), L"Cancel");
   form_.reset();
   SetCurrentLanguageTable(nullptr);
-  ExceptSetText() = L"설정";
-  ExceptCancelText() = L"해제";
 }
 
 TEST_F(MainFormTest, LaunchersTakeTheirPlacesAndTheWindowFollows) {

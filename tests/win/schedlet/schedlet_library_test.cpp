@@ -1,6 +1,6 @@
 // The main program's binding of Schedlet.dll: writing the library into the
 // data folder, loading it, binding what a window needs, freeing it.
-#include "startup/schedlet_library.h"
+#include "schedlet/schedlet_library.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include "core/helpers.h"
 #include "platform/reg_key.h"
 #include "support/scripted_dialogs.h"
-#include "tweak/uNetwork.h"
+#include "tweak/network.h"
 #include "tweak_fixture.h"
 
 using namespace vantrel;

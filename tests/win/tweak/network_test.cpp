@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "support/scripted_dialogs.h"
-#include "tweak/uNetwork.h"
+#include "tweak/network.h"
 #include "tweak_fixture.h"
 
 using namespace vantrel;

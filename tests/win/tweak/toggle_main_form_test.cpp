@@ -8,13 +8,12 @@
 #include "core/app_state.h"
 #include "core/language_table.h"
 #include "core/text_rules.h"
-#include "mainwindow/uVantrelMainForm.h"
+#include "mainwindow/vantrel_main_form.h"
 #include "support/scratch.h"
 #include "support/scripted_dialogs.h"
 #include "toggle_support.h"
 #include "tweak/tweak_toggle.h"
 #include "tweak_fixture.h"
-#include "update/popup_url.h"
 
 using namespace vantrel;
 

@@ -1,9 +1,9 @@
 #include "toggle_support.h"
 
 #include "support/process_driver.h"
-#include "tweak/uInitProcRunForm.h"
-#include "tweak/uNetwork.h"
-#include "tweak/uPingStatusForm.h"
+#include "tweak/init_proc_run_form.h"
+#include "tweak/network.h"
+#include "tweak/ping_status_form.h"
 
 namespace vantrel::test {
 namespace {

@@ -13,9 +13,9 @@
 #include "support/scripted_dialogs.h"
 #include "toggle_support.h"
 #include "tweak/tweak_toggle.h"
-#include "tweak/uNetwork.h"
+#include "tweak/network.h"
 #include "tweak_fixture.h"
-#include "update/popup_url.h"
+#include "core/app_state.h"
 
 using namespace vantrel;
 using test::ChildProcess;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/reg_key.h"
-#include "tweak/uNetwork.h"
+#include "tweak/network.h"
 
 namespace vantrel::test {
 

@@ -15,8 +15,8 @@
 #include "support/scratch.h"
 #include "support/scripted_dialogs.h"
 #include "toggle_support.h"
-#include "tweak/uInitProcRunForm.h"
-#include "tweak/uPingStatusForm.h"
+#include "tweak/init_proc_run_form.h"
+#include "tweak/ping_status_form.h"
 #include "ui/scale.h"
 
 using namespace vantrel;

@@ -4,7 +4,7 @@
 
 #include "platform/unique_handle.h"
 #include "support/scripted_dialogs.h"
-#include "tweak/uNetwork.h"
+#include "tweak/network.h"
 #include "tweak_fixture.h"
 
 using namespace vantrel;

@@ -1,5 +1,8 @@
-// The tweak toggle as the main window runs it.
-#include "mainwindow/uVantrelMainForm.h"
+#include "mainwindow/main_form_toggle.h"
+
+#include "addons/addon_auto_reset.h"
+#include "mainwindow/vantrel_main_form.h"
+#include "startup/startup_auto_reset.h"
 #include "tweak/tweak_toggle.h"
 
 namespace vantrel {
@@ -24,7 +27,10 @@ class MainFormToggleHost final : public ToggleHost {
 
 void RunTweakToggle(TVantrelMainForm& form) {
   MainFormToggleHost host(form);
-  RunTweakToggle(host);
+  ToggleSteps steps;
+  steps.addonReset = RunAddonAutoReset;
+  steps.startupReset = RunStartupAutoReset;
+  RunTweakToggle(host, steps);
 }
 
 }  // namespace vantrel

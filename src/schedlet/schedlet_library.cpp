@@ -1,18 +1,16 @@
-#include "startup/schedlet_library.h"
+#include "schedlet/schedlet_library.h"
 
 #include <cstring>
 #include <vector>
 
 #include "core/helpers.h"
+#include "core/program_names.h"
 #include "platform/text_conv.h"
 
 namespace vantrel {
 namespace {
 
 using platform::UniqueFile;
-
-constexpr int kSchedletResourceId = 102;
-constexpr wchar_t kCarriedResourceType[] = L"100";
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 

@@ -1,4 +1,4 @@
-#include "tweak/uNetwork.h"
+#include "tweak/network.h"
 
 #include <objbase.h>
 #include <netcon.h>
@@ -10,7 +10,6 @@
 
 namespace vantrel {
 
-bool ClearTweak = false;
 
 namespace {
 

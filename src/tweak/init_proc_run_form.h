@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "platform/unique_handle.h"
-#include "tweak/strip_animation.h"
+#include "ui/strip_animation.h"
 #include "ui/controls.h"
 #include "ui/window.h"
 

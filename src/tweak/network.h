@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/app_state.h"
 #include "core/helpers.h"
 
 namespace vantrel {
@@ -25,10 +26,6 @@ REGSAM TweakKeyAccess(REGSAM access);
 
 // Interface ids ("{GUID}" in upper case), in the order they were found.
 using InterfaceList = std::vector<std::wstring>;
-
-// Set by the tweak toggle before the worker starts, only read by the worker:
-// true removes the tweak (Off), false applies it (ON).
-extern bool ClearTweak;
 
 // True when "TCPNoDelay" under the Message Queuing parameters is the
 // REG_DWORD 1. Missing, 0, or stored as anything but a number: false.

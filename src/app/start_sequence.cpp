@@ -1,4 +1,4 @@
-#include "core/start_sequence.h"
+#include "app/start_sequence.h"
 
 #include "core/app_state.h"
 #include "core/helpers.h"

@@ -1,4 +1,4 @@
-#include "tweak/uPingStatusForm.h"
+#include "tweak/ping_status_form.h"
 
 #include <utility>
 

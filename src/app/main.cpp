@@ -2,6 +2,6 @@
 // and more when it restarts the program).
 #include <windows.h>
 
-#include "core/start_sequence.h"
+#include "app/start_sequence.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return vantrel::RunVantrel(); }

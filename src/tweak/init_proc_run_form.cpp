@@ -1,10 +1,10 @@
-#include "tweak/uInitProcRunForm.h"
+#include "tweak/init_proc_run_form.h"
 
 #include <utility>
 
 #include "core/helpers.h"
 #include "platform/dialogs.h"
-#include "tweak/uNetwork.h"
+#include "tweak/network.h"
 
 namespace vantrel {
 namespace {

@@ -5,17 +5,10 @@
 
 #include <string>
 
+#include "core/program_names.h"
+
 namespace vantrel {
 
-inline constexpr const wchar_t* kInstanceMutexName = L"VANTREL";
-inline constexpr const wchar_t* kMainWindowClass = L"TVantrelMainForm";
-inline constexpr UINT kRestoreMessage = WM_USER + 99;  // 1123
-inline constexpr const wchar_t* kLanguageFileName = L"Vantrel.dat";
-inline constexpr const wchar_t* kUpdaterFileName = L"VantrelUpdate.exe";
-inline constexpr const wchar_t* kCarriedResourceType = L"100";
-inline constexpr int kKoreanTableId = 103;
-inline constexpr int kEnglishTableId = 104;
-inline constexpr unsigned kKoreanLanguage = 1042;
 
 // Sets KoreanUi from the user-interface language.
 void DetermineUiLanguage();

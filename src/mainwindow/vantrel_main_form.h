@@ -10,24 +10,19 @@
 #include <memory>
 #include <string>
 
-#include "core/start_sequence.h"
+#include "core/program_names.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/main_layout.h"
 #include "ui/controls.h"
 #include "ui/scale.h"
+#include "ui/tool_host.h"
 #include "ui/tray_icon.h"
 #include "ui/web_panel.h"
 #include "ui/window.h"
 
 namespace vantrel {
 
-// "Msg_ExceptSet" / "Msg_ExceptCancel" as the main window read them (as
-// stored, not unescaped); the start-up program and add-on windows write
-// them into their exclusion column.
-std::wstring& ExceptSetText();
-std::wstring& ExceptCancelText();
-
-class TVantrelMainForm : public ui::Form {
+class TVantrelMainForm : public ui::Form, public ui::ToolHost {
  public:
   static constexpr const wchar_t* kClassName = kMainWindowClass;  // "TVantrelMainForm"
   // Sent by a second start of the program: show the window on top (1123).
@@ -46,12 +41,18 @@ class TVantrelMainForm : public ui::Form {
   // When set, destroying the window ends the thread's message loop.
   void SetQuitOnDestroy(bool quit) { quitOnDestroy_ = quit; }
 
+  // ---- what the tool windows take (ui::ToolHost)
+  HWND Owner() const override { return hwnd(); }
+  unsigned OsFamily() const override { return osFamily_; }
+  bool TopMost() const override { return TopMostChecked(); }
+  std::wstring ToggleCaption() const override { return btnVantrel->Text(); }
+  std::wstring ExceptSetText() const override { return exceptSet_; }
+  std::wstring ExceptCancelText() const override { return exceptCancel_; }
+
   // ---- values other windows read and change
   int OsVersionCode() const { return osVersionCode_; }
-  unsigned OsFamily() const { return osFamily_; }
   bool TopMostChecked() const { return chkTopMost->Checked(); }
   bool MenuHideChecked() const { return chkMenuHide->Checked(); }
-  std::wstring ToggleCaption() const { return btnVantrel->Text(); }
   // The toggle's caption in bold (tweak on) or regular type.
   void SetToggleCaption(const std::wstring& caption, bool bold);
   bool ToggleCaptionBold() const { return toggleBold_; }
@@ -148,7 +149,9 @@ class TVantrelMainForm : public ui::Form {
   void BringToFront();
   void ReassertTopMost();
   std::wstring WebHost() const;
-  // The tool windows arrive with their own modules; until then these do nothing.
+  // Each opens its tool window through the function beside that window,
+  // handing it this window as its ui::ToolHost. The windows arrive with their
+  // own modules; until then these do nothing.
   void OpenHddForm() {}
   void OpenStartProgramForm() {}
   void OpenBhoForm() {}
@@ -165,6 +168,8 @@ class TVantrelMainForm : public ui::Form {
   bool toggleBold_ = false;
   std::array<std::wstring, 4> killProc_;
   std::array<std::wstring, 3> update_;
+  std::wstring exceptSet_ = L"설정";
+  std::wstring exceptCancel_ = L"해제";
   LauncherKind program_, site_;
   LauncherMetrics metrics_;
   MainWindowHeights heights_;

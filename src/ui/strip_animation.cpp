@@ -1,4 +1,4 @@
-#include "tweak/strip_animation.h"
+#include "ui/strip_animation.h"
 
 namespace vantrel {
 namespace {

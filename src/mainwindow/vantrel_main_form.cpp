@@ -1,4 +1,4 @@
-#include "mainwindow/uVantrelMainForm.h"
+#include "mainwindow/vantrel_main_form.h"
 
 #include <algorithm>
 
@@ -8,21 +8,13 @@
 #include "core/os_version.h"
 #include "core/settings_file.h"
 #include "platform/dialogs.h"
+#include "mainwindow/main_form_toggle.h"
 #include "tweak/tweak_toggle.h"
-#include "tweak/uNetwork.h"
-#include "tweak/uPingStatusForm.h"
+#include "tweak/network.h"
+#include "tweak/ping_status_form.h"
 #include "ui/captions.h"
 
 namespace vantrel {
-
-std::wstring& ExceptSetText() {
-  static std::wstring text = L"설정";
-  return text;
-}
-std::wstring& ExceptCancelText() {
-  static std::wstring text = L"해제";
-  return text;
-}
 
 namespace {
 
@@ -208,8 +200,8 @@ void TVantrelMainForm::ReadCaptions() {
     killProc_[k] = reader.Message(L"Msg_KillProc" + std::to_wstring(k + 1), *killDefaults[k]);
   const std::wstring* updateDefaults[3] = {&builtIn.update1, &builtIn.update2, &builtIn.update3};
   for (int k = 0; k < 3; ++k) update_[k] = reader.Message(L"Msg_Update" + std::to_wstring(k + 1), *updateDefaults[k]);
-  ExceptSetText() = reader.Text(L"Msg_ExceptSet", ExceptSetText());
-  ExceptCancelText() = reader.Text(L"Msg_ExceptCancel", ExceptCancelText());
+  exceptSet_ = reader.Text(L"Msg_ExceptSet", exceptSet_);
+  exceptCancel_ = reader.Text(L"Msg_ExceptCancel", exceptCancel_);
 }
 
 // "On" sits in the blank run of lbl4's centred line ("Apply :         / ...").
