@@ -2,6 +2,9 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
+#include <cstring>
+
 namespace vantrel::platform {
 
 std::wstring RelativeKeyPath(std::wstring_view path) {
@@ -75,14 +78,21 @@ bool RegKey::ReadDword(std::wstring_view name, DWORD* out) const {
   return true;
 }
 
+std::wstring RegDataText(const BYTE* data, size_t size) {
+  std::wstring s(size / sizeof(wchar_t), L'\0');
+  if (!s.empty()) memcpy(s.data(), data, s.size() * sizeof(wchar_t));  // no alignment assumed
+  size_t nul = s.find(L'\0');  // stored strings may or may not carry their terminator
+  if (nul != std::wstring::npos) s.resize(nul);
+  return s;
+}
+
+std::wstring RegValue::Text() const { return RegDataText(data.data(), data.size()); }
+
 bool RegKey::ReadString(std::wstring_view name, std::wstring* out) const {
   std::vector<BYTE> data;
   DWORD type = 0;
   if (!ReadRaw(name, &data, &type) || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
-  std::wstring s(reinterpret_cast<const wchar_t*>(data.data()), data.size() / sizeof(wchar_t));
-  size_t nul = s.find(L'\0');  // stored strings may or may not carry their terminator
-  if (nul != std::wstring::npos) s.resize(nul);
-  if (out) *out = std::move(s);
+  if (out) *out = RegDataText(data.data(), data.size());
   return true;
 }
 
@@ -110,6 +120,7 @@ LONG RegKey::DeleteValue(std::wstring_view name) {
 LONG RegKey::DeleteTree(std::wstring_view subkey) {
   if (!key_) return ERROR_INVALID_HANDLE;
   std::wstring s = RelativeKeyPath(subkey);
+  if (s.empty()) return ERROR_INVALID_PARAMETER;  // an empty name would mean the key itself
   return static_cast<LONG>(::SHDeleteKeyW(key_, s.c_str()));
 }
 
@@ -155,6 +166,49 @@ std::vector<std::wstring> RegKey::ValueNames() const {
     names.emplace_back(buf.data(), len);
   }
   return names;
+}
+
+LONG RegKey::Values(std::vector<RegValue>* out) const {
+  if (!key_) return ERROR_INVALID_HANDLE;
+  DWORD count = 0, maxName = 0, maxData = 0;
+  LONG rc = ::RegQueryInfoKeyW(key_, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &maxName,
+                               &maxData, nullptr, nullptr);
+  if (rc != ERROR_SUCCESS) return rc;
+  std::vector<RegValue> values;
+  std::vector<wchar_t> name(maxName + 2);
+  std::vector<BYTE> data(maxData + 2);
+  int retries = 0;
+  for (DWORD i = 0;;) {
+    DWORD nameLen = static_cast<DWORD>(name.size());
+    DWORD dataLen = static_cast<DWORD>(data.size());
+    DWORD type = REG_NONE;
+    rc = ::RegEnumValueW(key_, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
+    if (rc == ERROR_MORE_DATA && retries++ < 8) {  // a value grew since the key was asked
+      name.resize(name.size() * 2 + 256);
+      data.resize(std::max<size_t>(data.size() * 2, dataLen + 2));
+      continue;
+    }
+    if (rc == ERROR_NO_MORE_ITEMS) break;
+    if (rc == ERROR_SUCCESS) {
+      RegValue v;
+      v.name.assign(name.data(), nameLen);
+      v.type = type;
+      v.data.assign(data.begin(), data.begin() + std::min<size_t>(dataLen, data.size()));
+      values.push_back(std::move(v));
+    } else if (rc != ERROR_MORE_DATA) {
+      break;
+    }
+    retries = 0;
+    ++i;
+  }
+  if (out) *out = std::move(values);
+  return ERROR_SUCCESS;
+}
+
+LONG RegKey::DeleteKeyTree(HKEY root, std::wstring_view subkey) {
+  std::wstring s = RelativeKeyPath(subkey);
+  if (s.empty()) return ERROR_INVALID_PARAMETER;  // never the root key itself
+  return static_cast<LONG>(::SHDeleteKeyW(root, s.c_str()));
 }
 
 }  // namespace vantrel::platform

@@ -12,6 +12,21 @@ namespace vantrel::platform {
 
 inline constexpr REGSAM kKeyReadWrite = KEY_READ | KEY_WRITE;  // 0x2001F
 
+// One value of a key as stored: its name, type and bytes.
+struct RegValue {
+  std::wstring name;  // empty for the default value
+  DWORD type = REG_NONE;
+  std::vector<BYTE> data;
+
+  bool IsText() const { return type == REG_SZ || type == REG_EXPAND_SZ; }
+  // The data read as UTF-16 text up to its first NUL (see RegDataText).
+  std::wstring Text() const;
+};
+
+// Stored bytes read as UTF-16 text: up to the first NUL, or all of it when
+// the terminator is missing; an odd last byte is dropped.
+std::wstring RegDataText(const BYTE* data, size_t size);
+
 class RegKey {
  public:
   RegKey() = default;
@@ -47,6 +62,15 @@ class RegKey {
 
   std::vector<std::wstring> SubkeyNames() const;
   std::vector<std::wstring> ValueNames() const;
+  // Every value with its type and data, in RegEnumValue order. Returns the
+  // error of RegQueryInfoKey (ERROR_SUCCESS when the key could be asked);
+  // `out` is untouched on failure. A value that vanishes while the key is
+  // enumerated is left out.
+  [[nodiscard]] LONG Values(std::vector<RegValue>* out) const;
+
+  // Deletes `subkey` of `root` with everything below it (RegDeleteTree
+  // semantics; through SHDeleteKey, which exists from Windows XP on).
+  static LONG DeleteKeyTree(HKEY root, std::wstring_view subkey);
 
  private:
   HKEY key_ = nullptr;
