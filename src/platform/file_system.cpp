@@ -47,8 +47,23 @@ bool FolderExists(std::wstring_view path) {
 }
 
 bool IsReparsePoint(std::wstring_view path) {
-  const DWORD a = AttributesOf(path);
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  if (path.empty()) return false;
+  // Asked through a handle on the entry itself: GetFileAttributes follows a
+  // file link on some systems and would report its target.
+  const std::wstring p(path);
+  HANDLE h = ::CreateFileW(p.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    const BOOL ok = ::GetFileInformationByHandle(h, &info);
+    ::CloseHandle(h);
+    if (ok) return (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  }
+  WIN32_FIND_DATAW data;
+  HANDLE find = ::FindFirstFileW(p.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  ::FindClose(find);
+  return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 bool IsPlainFileName(std::wstring_view name) {

@@ -100,3 +100,23 @@ TEST(ShellFolders, StartupFoldersResolveToExistingFullPaths) {
 
 }  // namespace
 }  // namespace vantrel
+
+namespace vantrel {
+namespace {
+
+TEST(FileSystem, AFolderLinkIsSeenAsALink) {
+  test::ScratchFolder scratch, target;
+  const std::wstring link = scratch.File(L"link");
+  if (!::CreateSymbolicLinkW(link.c_str(), target.path().c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) ||
+      !platform::FolderExists(link))
+    GTEST_SKIP() << "this system makes no folder links";
+  EXPECT_TRUE(platform::IsReparsePoint(link));
+  EXPECT_FALSE(platform::IsReparsePoint(target.path()));
+  const auto entries = platform::FindFile::List(scratch.path());
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_TRUE(entries[0].IsReparsePoint());
+  ::RemoveDirectoryW(link.c_str());
+}
+
+}  // namespace
+}  // namespace vantrel

@@ -1,0 +1,340 @@
+#include "recovery/recovery_store.h"
+
+#include <algorithm>
+#include <map>
+
+#include "core/helpers.h"
+#include "platform/file_system.h"
+#include "platform/reg_key.h"
+#include "platform/text_conv.h"
+#include "platform/unique_handle.h"
+
+namespace vantrel::recovery {
+namespace {
+
+using platform::UniqueFile;
+
+// Export files larger than this are not export files.
+constexpr LONGLONG kExportFileLimit = 4 * 1024 * 1024;
+
+std::wstring FolderOf(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+// Holds a folder open so that it cannot be renamed, deleted or replaced by
+// a link while files in it are worked on; refuses a folder that is a link.
+class FolderHold {
+ public:
+  explicit FolderHold(const std::wstring& folder) {
+    if (!platform::IsFullyQualifiedPath(folder)) return;
+    handle_.reset(::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!handle_ || !::GetFileInformationByHandle(handle_.get(), &info) ||
+        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+      handle_.reset();
+  }
+  bool held() const { return handle_.valid(); }
+
+ private:
+  UniqueFile handle_;
+};
+
+// The index file may be written: its folder is a real folder (held) and the
+// file itself is not a link.
+bool IndexWritable(const std::wstring& indexPath) {
+  return !indexPath.empty() && !platform::IsReparsePoint(indexPath);
+}
+
+std::wstring ReadProfileValue(const std::wstring& section, const std::wstring& key, const std::wstring& path) {
+  std::vector<wchar_t> buffer(2048);
+  for (;;) {
+    const DWORD got = ::GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", buffer.data(),
+                                                 static_cast<DWORD>(buffer.size()), path.c_str());
+    if (got + 1 < buffer.size() || buffer.size() >= (1u << 24)) return std::wstring(buffer.data(), got);
+    buffer.resize(buffer.size() * 4);
+  }
+}
+
+// The key names of a section (the profile functions list them with a null key).
+std::vector<std::wstring> SectionKeys(const std::wstring& section, const std::wstring& path) {
+  std::vector<wchar_t> buffer(4096);
+  DWORD got = 0;
+  for (;;) {
+    got = ::GetPrivateProfileStringW(section.c_str(), nullptr, L"", buffer.data(), static_cast<DWORD>(buffer.size()),
+                                     path.c_str());
+    if (got + 2 < buffer.size() || buffer.size() >= (1u << 24)) break;
+    buffer.resize(buffer.size() * 4);
+  }
+  std::vector<std::wstring> keys;
+  for (size_t at = 0; at < got;) {
+    std::wstring key(buffer.data() + at);
+    at += key.size() + 1;
+    if (!key.empty()) keys.push_back(std::move(key));
+  }
+  return keys;
+}
+
+// The item indices present in a section, ascending.
+std::vector<size_t> ItemIndices(const std::wstring& section, const std::wstring& path) {
+  std::vector<size_t> indices;
+  for (const auto& key : SectionKeys(section, path))
+    if (auto index = ItemIndexOfKey(key)) indices.push_back(*index);
+  std::sort(indices.begin(), indices.end());
+  indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+  return indices;
+}
+
+bool WriteProfileValue(const std::wstring& section, const std::wstring& key, const wchar_t* value,
+                       const std::wstring& path) {
+  return ::WritePrivateProfileStringW(section.c_str(), key.c_str(), value, path.c_str()) != 0;
+}
+
+bool AnsiRoundTrips(const std::wstring& text) { return platform::ToWide(platform::ToNarrow(text)) == text; }
+
+// Opens an entry itself (not a link's target) for deletion and deletes it
+// when the handle closes.
+bool DeleteEntryFile(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+  if (attributes & FILE_ATTRIBUTE_READONLY)
+    ::SetFileAttributesW(path.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+  {
+    UniqueFile file(::CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_DELETE_ON_CLOSE,
+                                  nullptr));
+    if (!file) return false;
+  }
+  return ::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring PayloadPath(const RecoveryStore& store, const std::wstring& name) {
+  if (store.datFolder.empty() || !platform::IsPlainFileName(name)) return {};
+  return store.datFolder + L"\\" + name;
+}
+
+bool EntryExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+}  // namespace
+
+RecoveryStore RecoveryStore::System() { return {GetRecoveryIniPath(), GetDatFolder()}; }
+
+bool AppendRecoveryRecord(const RecoveryStore& store, const std::wstring& section, const RecoveryRecord& fields) {
+  const std::wstring& path = store.indexPath;
+  if (section.empty() || !CanStoreRecord(fields)) return false;
+  const std::wstring record = JoinRecord(fields);
+  if (!AnsiRoundTrips(record)) return false;
+  FolderHold hold(FolderOf(path));
+  if (!hold.held() || !IndexWritable(path)) return false;
+
+  const bool existed = platform::FileExists(path);
+  const std::wstring countText = ReadProfileValue(section, kCountKey, path);
+  size_t next = ParseCount(countText);
+  for (size_t index : ItemIndices(section, path)) {
+    if (ReadProfileValue(section, ItemKey(index), path) == record) return true;
+    next = std::max(next, index + 1);
+  }
+  if (next >= 0xFFFFFFF0u) return false;
+
+  bool stored = WriteProfileValue(section, kCountKey, std::to_wstring(next + 1).c_str(), path) &&
+                WriteProfileValue(section, ItemKey(next), record.c_str(), path) &&
+                ReadProfileValue(section, ItemKey(next), path) == record;
+  if (!stored) {
+    // Leave the section as it was, as far as the file lets us.
+    ::WritePrivateProfileStringW(section.c_str(), ItemKey(next).c_str(), nullptr, path.c_str());
+    if (!countText.empty()) WriteProfileValue(section, kCountKey, countText.c_str(), path);
+  }
+  if (!existed && platform::FileExists(path)) ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  return stored;
+}
+
+bool AppendRecoveryRecord(const std::wstring& section, const RecoveryRecord& fields) {
+  return AppendRecoveryRecord(RecoveryStore::System(), section, fields);
+}
+
+std::vector<RecoveryRecord> ReadRecoverySection(const RecoveryStore& store, const std::wstring& section) {
+  std::vector<RecoveryRecord> records;
+  const std::wstring& path = store.indexPath;
+  if (path.empty() || !platform::FileExists(path)) return records;
+  const size_t count = ParseCount(ReadProfileValue(section, kCountKey, path));
+  const size_t fields = ReaderFieldCount(section);
+  for (size_t index : ItemIndices(section, path)) {
+    if (index >= count) break;
+    std::wstring text = ReadProfileValue(section, ItemKey(index), path);
+    if (text.empty()) continue;
+    records.push_back(SplitRecord(std::move(text), fields));
+  }
+  return records;
+}
+
+std::vector<RecoveryRecord> ReadRecoverySection(const std::wstring& section) {
+  return ReadRecoverySection(RecoveryStore::System(), section);
+}
+
+bool RewriteRecoverySection(const RecoveryStore& store, const std::wstring& section,
+                            const std::vector<RecoveryRecord>& records) {
+  const std::wstring& path = store.indexPath;
+  if (section.empty()) return false;
+  FolderHold hold(FolderOf(path));
+  if (!hold.held() || !IndexWritable(path)) return false;
+  const bool existed = platform::FileExists(path);
+  // New items first, then the stale ones go, then the count: a write that
+  // fails half-way leaves records in the file rather than losing them.
+  bool ok = true;
+  for (size_t i = 0; i < records.size() && ok; ++i)
+    ok = WriteProfileValue(section, ItemKey(i), RewriteText(section, records[i]).c_str(), path);
+  if (!ok) return false;
+  for (size_t index : ItemIndices(section, path))
+    if (index >= records.size()) ::WritePrivateProfileStringW(section.c_str(), ItemKey(index).c_str(), nullptr, path.c_str());
+  ok = WriteProfileValue(section, kCountKey, std::to_wstring(records.size()).c_str(), path);
+  if (!existed && platform::FileExists(path)) ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  return ok;
+}
+
+bool RewriteRecoverySection(const std::wstring& section, const std::vector<RecoveryRecord>& records) {
+  return RewriteRecoverySection(RecoveryStore::System(), section, records);
+}
+
+std::wstring StartupBackupPath(const RecoveryStore& store, const std::wstring& name) { return PayloadPath(store, name); }
+std::wstring TaskBackupPath(const RecoveryStore& store, const std::wstring& task) {
+  return platform::IsPlainFileName(task) ? PayloadPath(store, task + L".scd") : std::wstring();
+}
+std::wstring RegistryExportPath(const RecoveryStore& store, const std::wstring& keyName) {
+  return PayloadPath(store, keyName);
+}
+std::wstring StartupBackupPath(const std::wstring& name) { return StartupBackupPath(RecoveryStore::System(), name); }
+std::wstring TaskBackupPath(const std::wstring& task) { return TaskBackupPath(RecoveryStore::System(), task); }
+std::wstring RegistryExportPath(const std::wstring& keyName) {
+  return RegistryExportPath(RecoveryStore::System(), keyName);
+}
+
+std::wstring StartupPayloadPath(const RecoveryStore& store, const RecoveryRecord& record) {
+  if (record.size() < 4 || record[3] != L"STARTUP") return {};
+  const std::wstring& payload = record.size() > 4 && !record[4].empty() ? record[4] : record[0];
+  return PayloadPath(store, payload);
+}
+
+std::wstring FreeStartupPayloadName(const RecoveryStore& store, const std::wstring& name) {
+  if (PayloadPath(store, name).empty()) return {};
+  for (int n = 1; n < 1000; ++n) {
+    const std::wstring candidate = n == 1 ? name : name + L"." + std::to_wstring(n);
+    const std::wstring path = PayloadPath(store, candidate);
+    if (path.empty() || path.size() >= MAX_PATH) return {};
+    if (!EntryExists(path)) return candidate;
+  }
+  return {};
+}
+
+bool MoveStartupEntryToStore(const RecoveryStore& store, const std::wstring& folder, const std::wstring& name,
+                             const std::wstring& maker) {
+  if (!platform::IsFullyQualifiedPath(folder) || !platform::IsPlainFileName(name)) return false;
+  const std::wstring source = folder + L"\\" + name;
+  if (!EntryExists(source)) return false;
+  FolderHold hold(store.datFolder);
+  if (!hold.held()) return false;
+  const std::wstring payload = FreeStartupPayloadName(store, name);
+  if (payload.empty()) return false;
+  RecoveryRecord record{name, maker, folder, L"STARTUP"};
+  if (payload != name) record.push_back(payload);
+  if (!AppendRecoveryRecord(store, kStartProgramSection, record)) return false;
+  const std::wstring target = PayloadPath(store, payload);
+  if (!::MoveFileW(source.c_str(), target.c_str())) return false;  // never replaces
+  ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  return true;
+}
+
+bool DeletePayloadFile(const RecoveryStore& store, const std::wstring& name) {
+  const std::wstring path = PayloadPath(store, name);
+  if (path.empty()) return false;
+  FolderHold hold(store.datFolder);
+  if (!hold.held()) return false;
+  return DeleteEntryFile(path);
+}
+
+bool ExportRegistryKey(const RecoveryStore& store, HKEY root, const std::wstring& baseKey,
+                       const std::wstring& keyName, std::vector<std::wstring>* leftOut) {
+  const std::wstring file = RegistryExportPath(store, keyName);
+  if (file.empty() || !AnsiRoundTrips(baseKey) || !AnsiRoundTrips(keyName)) return false;
+  FolderHold hold(store.datFolder);
+  if (!hold.held() || !DeleteEntryFile(file)) return false;
+
+  RegistryExport out;
+  out.userRoot = root == HKEY_CURRENT_USER;
+  out.baseKey = baseKey;
+  out.keyName = keyName;
+  platform::RegKey key;
+  if (key.Open(root, baseKey + L"\\" + keyName, KEY_READ) != ERROR_SUCCESS) return false;
+  std::vector<platform::RegValue> values;
+  if (key.Values(&values) != ERROR_SUCCESS) return false;
+  for (const auto& v : values) {
+    ExportValue line;
+    line.name = v.name;
+    if (v.IsText()) {
+      line.text = v.Text();
+    } else if (v.type == REG_DWORD && v.data.size() == sizeof(DWORD)) {
+      line.isText = false;
+      DWORD number;
+      memcpy(&number, v.data.data(), sizeof number);
+      line.number = static_cast<int32_t>(number);
+    } else {
+      if (leftOut) leftOut->push_back(v.name);
+      continue;
+    }
+    if (!CanExportValue(line) || !AnsiRoundTrips(line.name) || (line.isText && !AnsiRoundTrips(line.text))) {
+      if (leftOut) leftOut->push_back(v.name);
+      continue;
+    }
+    out.values.push_back(std::move(line));
+  }
+  const auto lines = FormatExportLines(out);
+  std::wstring text;
+  for (const auto& line : lines) text += line + L"\r\n";
+  const std::string bytes = platform::ToNarrow(text);
+  UniqueFile handle(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr));
+  if (!handle) return false;
+  DWORD written = 0;
+  const bool ok = ::WriteFile(handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                  written == bytes.size();
+  handle.reset();
+  if (!ok) DeleteEntryFile(file);  // a cut export would restore only part of the key
+  return ok;
+}
+
+bool ExportRegistryKey(HKEY root, const std::wstring& baseKey, const std::wstring& keyName,
+                       std::vector<std::wstring>* leftOut) {
+  return ExportRegistryKey(RecoveryStore::System(), root, baseKey, keyName, leftOut);
+}
+
+bool ImportRegistryExport(const std::wstring& file, const std::optional<std::wstring>& allowedBaseKey) {
+  if (!platform::FileExists(file)) return false;
+  UniqueFile handle(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER size{};
+  if (!handle || !::GetFileSizeEx(handle.get(), &size) || size.QuadPart > kExportFileLimit) return false;
+  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+  DWORD read = 0;
+  if (!bytes.empty() && (!::ReadFile(handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+                         read != bytes.size()))
+    return false;
+  handle.reset();
+  bytes.resize(std::min(bytes.size(), bytes.find('\0')));
+  const auto parsed = ParseExportLines(SplitLines(platform::ToWide(bytes)));
+  if (!parsed || !IsImportableKey(parsed->baseKey, parsed->keyName)) return false;
+  if (allowedBaseKey && !SameKeyPath(parsed->baseKey, *allowedBaseKey)) return false;
+
+  platform::RegKey key;
+  if (key.Create(parsed->userRoot ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
+                 parsed->baseKey + L"\\" + parsed->keyName, KEY_ALL_ACCESS) != ERROR_SUCCESS)
+    return false;
+  bool ok = true;
+  for (const auto& v : parsed->values) {
+    const LONG rc = v.isText ? key.WriteString(v.name, v.text) : key.WriteDword(v.name, static_cast<DWORD>(v.number));
+    ok = ok && rc == ERROR_SUCCESS;
+  }
+  return ok;
+}
+
+}  // namespace vantrel::recovery

@@ -1,0 +1,113 @@
+#pragma once
+// The recovery store: the index file "Recovery.ini" and the payload folder
+// "dat" in the data folder. Every tool writes a record here before it
+// removes an item; the recovery window reads the records back to restore or
+// purge. Formats in recovery_format.h.
+//
+// Safety rules of this elevated program in a user-writable folder:
+// - The data folder and the dat folder must be real folders, not links: a
+//   folder that is a reparse point is refused, and the folder is held open
+//   without delete sharing while files in it are written, moved or deleted,
+//   so that it cannot be swapped for a link meanwhile.
+// - Payload names are plain file names (IsPlainFileName); a record naming
+//   anything else ("..\x", "C:\x") gives no payload path.
+// - Files are deleted through a handle opened on the entry itself (a link is
+//   removed, never what it points at).
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "recovery/recovery_format.h"
+
+namespace vantrel::recovery {
+
+// Where the store lives.
+struct RecoveryStore {
+  std::wstring indexPath;  // "...\Recovery.ini"
+  std::wstring datFolder;  // "...\dat", no trailing backslash
+
+  // GetRecoveryIniPath() and GetDatFolder() (which creates the dat folder hidden).
+  static RecoveryStore System();
+};
+
+// Adds one record to a section unless the same text (byte for byte) is
+// already there: "COUNT" is written first, then the item; a file that did
+// not exist is made hidden. True when the record is in the section
+// afterwards (appended now or already there), false when nothing could be
+// stored: a record that could not be read back as the same fields
+// (CanStoreRecord; characters outside the ANSI code page), a refused write,
+// a data folder that is a link. A writer removes an item only after true.
+//
+// A damaged section is never made worse: a new record goes after the
+// highest item present even when "COUNT" is smaller, so no item is
+// overwritten.
+bool AppendRecoveryRecord(const RecoveryStore& store, const std::wstring& section, const RecoveryRecord& fields);
+bool AppendRecoveryRecord(const std::wstring& section, const RecoveryRecord& fields);
+
+// The records of items 0 ... COUNT - 1 in order, each with
+// ReaderFieldCount(section) fields. Empty and missing items are skipped; a
+// "COUNT" larger than the items costs nothing (only the items present are
+// read). Values are read whole, also beyond 2,047 characters.
+std::vector<RecoveryRecord> ReadRecoverySection(const RecoveryStore& store, const std::wstring& section);
+std::vector<RecoveryRecord> ReadRecoverySection(const std::wstring& section);
+
+// Replaces the section by `records`, numbered from 0 (RewriteText forms),
+// and "COUNT" by their number (also 0). Every other item key of the section
+// is removed. False when a write was refused.
+bool RewriteRecoverySection(const RecoveryStore& store, const std::wstring& section,
+                            const std::vector<RecoveryRecord>& records);
+bool RewriteRecoverySection(const std::wstring& section, const std::vector<RecoveryRecord>& records);
+
+// Payload paths: dat folder + "\" + name (+ ".scd" for a task). Empty when
+// there is no dat folder or the name is not a plain file name.
+std::wstring StartupBackupPath(const RecoveryStore& store, const std::wstring& name);
+std::wstring TaskBackupPath(const RecoveryStore& store, const std::wstring& task);
+std::wstring RegistryExportPath(const RecoveryStore& store, const std::wstring& keyName);
+std::wstring StartupBackupPath(const std::wstring& name);
+std::wstring TaskBackupPath(const std::wstring& task);
+std::wstring RegistryExportPath(const std::wstring& keyName);
+
+// The payload path of a START_PROGRAM record: its fifth field when set,
+// else its name. Empty for registry records and bad names.
+std::wstring StartupPayloadPath(const RecoveryStore& store, const RecoveryRecord& record);
+
+// A name under which a Startup-folder entry can be saved in the dat folder
+// without replacing anything there: `name` itself when free, else
+// name + ".2", ".3", ... Empty when none can be found.
+std::wstring FreeStartupPayloadName(const RecoveryStore& store, const std::wstring& name);
+
+// Backs up and removes one Startup-folder entry (file or sub-folder):
+// appends its START_PROGRAM record (name, maker, folder, "STARTUP", and
+// the payload name when it differs from the name), then moves the entry
+// into the dat folder under that payload name (never replacing a file) and
+// hides it. True when the entry has left the Startup folder and is in the
+// dat folder. On false the entry is where it was; nothing is deleted.
+bool MoveStartupEntryToStore(const RecoveryStore& store, const std::wstring& folder, const std::wstring& name,
+                             const std::wstring& maker);
+
+// Deletes one payload file of the dat folder (a purge, or after a restore).
+// True when no entry of that name is left. Folders are not deleted.
+bool DeletePayloadFile(const RecoveryStore& store, const std::wstring& name);
+
+// Writes the registry export file of root\baseKey\keyName into the dat
+// folder (RegistryExportPath(keyName)): an older file of that name is
+// deleted first; when the key cannot be opened no file is written. Values
+// that cannot be written as lines (other types than text and DWORD, names
+// holding " = ", line breaks, characters outside the ANSI code page) are
+// left out and named in `leftOut`. True when the file was written.
+bool ExportRegistryKey(const RecoveryStore& store, HKEY root, const std::wstring& baseKey,
+                       const std::wstring& keyName, std::vector<std::wstring>* leftOut = nullptr);
+bool ExportRegistryKey(HKEY root, const std::wstring& baseKey, const std::wstring& keyName,
+                       std::vector<std::wstring>* leftOut = nullptr);
+
+// Writes the values of an export file back: key root\base\name (created
+// when missing); texts as REG_SZ, numbers as REG_DWORD. Nothing is written
+// when the file is missing, lacks a header line, or names a key outside its
+// base (IsImportableKey); with `allowedBaseKey` the base must also be that
+// key (the recovery window passes the extension key of its ICON records).
+// True when the key was opened and the values written.
+bool ImportRegistryExport(const std::wstring& file, const std::optional<std::wstring>& allowedBaseKey = std::nullopt);
+
+}  // namespace vantrel::recovery
