@@ -16,7 +16,8 @@
 VANTREL_WINE_ROOT=${VANTREL_WINE_ROOT:-/var/cache/vantrel/wine-root}
 
 vantrel_wine_env() {  # BUILD_DIR [win32|win64]
-  local build=$1 arch=${2:-}
+  local build arch=${2:-}
+  build=$(realpath -m "$1")
   export VANTREL_BUILD_DIR=$build
   export WINEARCH=win64
   export WINEDEBUG=-all
