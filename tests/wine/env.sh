@@ -14,6 +14,7 @@
 # 64-bit Windows.
 
 VANTREL_WINE_ROOT=${VANTREL_WINE_ROOT:-/var/cache/vantrel/wine-root}
+vantrel_wine_scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 vantrel_wine_env() {  # BUILD_DIR [win32|win64]
   local build arch=${2:-}
@@ -65,9 +66,7 @@ vantrel_wine_use() {  # machine64 | machine32 | root
       VANTREL_WINE_DESC="the machine's $("$VANTREL_WINE" --version 2>/dev/null) ($VANTREL_WINE, ${1#machine}-bit loader)"
       ;;
     root)
-      local here
-      here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-      VANTREL_WINE=$here/root-wine VANTREL_WINESERVER=$here/root-wineserver
+      VANTREL_WINE=$vantrel_wine_scripts/root-wine VANTREL_WINESERVER=$vantrel_wine_scripts/root-wineserver
       # Another Wine version: a prefix of its own.
       export WINEPREFIX=$VANTREL_BUILD_DIR/wine-prefix-root
       VANTREL_WINE_DESC="$(cat "$VANTREL_WINE_ROOT/.vantrel-wine-version" 2>/dev/null || echo Wine) in WoW64 mode from the root folder $VANTREL_WINE_ROOT"
@@ -79,7 +78,7 @@ vantrel_wine_use() {  # machine64 | machine32 | root
 # Makes the Wine root when the chosen Wine needs it (about two minutes, once).
 vantrel_wine_root_ready() {
   [ "$VANTREL_WINE_KIND" = root ] || return 0
-  [ -f "$VANTREL_WINE_ROOT/.vantrel-ready" ] || "$(dirname "${BASH_SOURCE[0]}")/make-wine-root" "$VANTREL_WINE_ROOT" || return 1
+  [ -f "$VANTREL_WINE_ROOT/.vantrel-ready" ] || "$vantrel_wine_scripts/make-wine-root" "$VANTREL_WINE_ROOT" || return 1
   if [ ! -s "$VANTREL_WINE_ROOT/.vantrel-wine-version" ]; then
     "$VANTREL_WINE" --version >"$VANTREL_WINE_ROOT/.vantrel-wine-version" 2>/dev/null || true
   fi
@@ -184,7 +183,7 @@ vantrel_korean_locale() {
   local dir=$VANTREL_BUILD_DIR/locale make=()
   if [ "${VANTREL_WINE_KIND:-}" = root ]; then
     dir=$VANTREL_BUILD_DIR/locale-root
-    make=("$(dirname "${BASH_SOURCE[0]}")/in-wine-root")
+    make=("$vantrel_wine_scripts/in-wine-root")
   fi
   [ -d "$dir/ko_KR.UTF-8" ] || { mkdir -p "$dir"; "${make[@]}" localedef -i ko_KR -f UTF-8 "$dir/ko_KR.UTF-8" >/dev/null 2>&1 || true; }
   echo "$dir"
