@@ -9,7 +9,8 @@ ordinals 1-3 and undecorated names, nothing by ordinal only, and (32-bit) each
 export returns with `ret 8` as stdcall; Vantrel.exe carries resources of the named
 type "100" with ids 101-104, a version resource 1.5.6.4 with the single
 translation 0412/949, and a manifest asking for administrator rights;
-VantrelUpdate.exe's manifest runs as invoker. Prints 'N passed, N failed'.
+VantrelUpdate.exe's manifest runs as invoker; no file carries debug sections
+(.debug_*, .stab*: release files are stripped). Prints 'N passed, N failed'.
 """
 import struct
 import sys
@@ -45,10 +46,25 @@ class PE:
         dd = opt + (96 if magic == 0x10B else 112)
         self.dirs = [struct.unpack_from("<II", d, dd + 8 * i) for i in range(16)]
         self.sections = []
+        self.section_names = []
+        symtab, nsyms = struct.unpack_from("<II", d, pe + 12)
+        strtab = symtab + 18 * nsyms if symtab else 0
         sec = opt + opt_size
         for i in range(nsec):
+            raw = d[sec + 40 * i:sec + 40 * i + 8].rstrip(b"\0")
             vsize, va, rsize, rptr = struct.unpack_from("<IIII", d, sec + 40 * i + 8)
             self.sections.append((va, max(vsize, rsize), rptr))
+            self.section_names.append(self.section_name(raw, strtab))
+
+    def section_name(self, raw, strtab):
+        """A name longer than 8 characters is "/offset" into the COFF string table."""
+        name = raw.decode("latin-1")
+        if name.startswith("/") and name[1:].isdigit():
+            o = strtab + int(name[1:])
+            if strtab and o < len(self.data):
+                return self.data[o:self.data.find(b"\0", o)].decode("latin-1")
+            return name + " (long name without string table)"
+        return name
 
     def off(self, rva):
         for va, size, ptr in self.sections:
@@ -162,6 +178,8 @@ def main():
         check(f"{name}: machine {arch}", pe.machine == machine, hex(pe.machine))
         bad = runtime.intersection(pe.imports())
         check(f"{name}: no mingw runtime DLL", not bad, ", ".join(sorted(bad)))
+        debug = [n for n in pe.section_names if n.startswith((".debug", ".zdebug", ".stab", "/"))]
+        check(f"{name}: stripped (no debug sections)", not debug, ", ".join(debug))
         if name != "Schedlet.dll":  # the library is only loaded on Vista and later
             late = VISTA_ONLY.intersection(pe.imported_functions())
             check(f"{name}: loads on Windows XP (no Vista-only import)", not late, ", ".join(sorted(late)))

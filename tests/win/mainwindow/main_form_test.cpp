@@ -434,17 +434,19 @@ TEST_F(MainFormTest, ALauncherThatCannotBeOpenedFailsSilently) {
     DWORD pid;
     int boxes;
   } found{GetCurrentProcessId(), 0};
-  EnumWindows(
-      [](HWND w, LPARAM p) -> BOOL {
-        auto* f = reinterpret_cast<Found*>(p);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        wchar_t cls[32] = L"";
-        GetClassNameW(w, cls, 32);
-        if (pid == f->pid && IsWindowVisible(w) && lstrcmpW(cls, L"#32770") == 0) ++f->boxes;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  // A plain function: an enumeration callback is stdcall on 32-bit Windows.
+  struct Count {
+    static BOOL CALLBACK Box(HWND w, LPARAM p) {
+      auto* f = reinterpret_cast<Found*>(p);
+      DWORD pid = 0;
+      GetWindowThreadProcessId(w, &pid);
+      wchar_t cls[32] = L"";
+      GetClassNameW(w, cls, 32);
+      if (pid == f->pid && IsWindowVisible(w) && lstrcmpW(cls, L"#32770") == 0) ++f->boxes;
+      return TRUE;
+    }
+  };
+  EnumWindows(&Count::Box, reinterpret_cast<LPARAM>(&found));
   EXPECT_EQ(found.boxes, 0);
   EXPECT_TRUE(IsWindow(form.hwnd()));
 }

@@ -14,6 +14,7 @@
 
 #include "fake_task_folder.h"
 #include "guarded_buffer.h"
+#include "live_service.h"
 #include "platform/com_holders.h"
 #include "schedlet/schedlet_core.h"
 #include "support/scratch.h"
@@ -42,9 +43,11 @@ class SchedletDllTest : public ::testing::Test {
     ASSERT_TRUE(get_ && delete_ && add_);
     name_ = "VantrelTest" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++counter_);
     root_ = ConnectRootFolder();
+    VANTREL_SKIP_WITHOUT_TASK_SCHEDULER(root_.status);
     ASSERT_EQ(root_.status, kStatusOk);
   }
   void TearDown() override {
+    if (!root_.folder) return;
     for (const std::wstring& name : {FromAnsi(name_.c_str()), extraName_})
       if (!name.empty()) root_.folder->DeleteTask(platform::UniqueBstr(name).get(), 0);
   }

@@ -150,10 +150,13 @@ TEST_F(TweakToggle, InternetExplorerIsClosedOrEndedBeforeTheRun) {
 TEST(CloseInternetExplorer, WindowsOfThisProcessAreAskedButNeverEndIt) {
   // A frame of this process that refuses to close: tried once, and this
   // process goes on.
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-    return m == WM_CLOSE ? 0 : ::DefWindowProcW(w, m, wp, lp);
+  struct Stubborn {  // a window procedure is stdcall on 32-bit Windows
+    static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+      return m == WM_CLOSE ? 0 : ::DefWindowProcW(w, m, wp, lp);
+    }
   };
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = &Stubborn::Proc;
   wc.hInstance = ::GetModuleHandleW(nullptr);
   wc.lpszClassName = L"IEFrame";
   ::RegisterClassW(&wc);
