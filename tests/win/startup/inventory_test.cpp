@@ -177,7 +177,14 @@ TEST_F(Inventory, MissingKeysEndTheListingWhereTheyStand) {
   // A missing 64-bit view is skipped; a missing plain machine key empties the list.
   user = Open(HKEY_CURRENT_USER, 0);
   machine64.Close();
-  ASSERT_EQ(RegKey::DeleteKeyTree(HKEY_LOCAL_MACHINE, kRun), ERROR_SUCCESS);
+  {
+    // The 64-bit view by name: a 32-bit test program would reach the 32-bit one.
+    RegKey parent;
+    ASSERT_EQ(parent.Open(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion",
+                          KEY_ALL_ACCESS | KEY_WOW64_64KEY),
+              ERROR_SUCCESS);
+    ASSERT_EQ(parent.DeleteTree(L"Run"), ERROR_SUCCESS);
+  }
   EXPECT_EQ(ListStartupEntries({}, sources).size(), 2u);  // M and f.lnk
   machine32.Close();
   ASSERT_EQ(RegKey::DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Microsoft"), ERROR_SUCCESS);
