@@ -64,9 +64,10 @@ bool Cancelled(Request& r) {
 }
 
 void SetTimeouts(HINTERNET handle, const HttpSettings& s) {
-  // WinINet's own time-outs are a second line only; the caller's deadline is
-  // what bounds a request. They let an abandoned helper end by itself.
-  DWORD connect = s.connectTimeoutMs, read = s.readTimeoutMs;
+  // WinINet's own time-outs are a second line only, set longer than the
+  // caller's deadlines, which bound a request; they let an abandoned helper
+  // end by itself.
+  DWORD connect = 2 * (s.connectTimeoutMs + s.readTimeoutMs), read = connect;
   ::InternetSetOptionW(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
   ::InternetSetOptionW(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &read, sizeof read);
   ::InternetSetOptionW(handle, INTERNET_OPTION_SEND_TIMEOUT, &read, sizeof read);
