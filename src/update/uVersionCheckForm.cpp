@@ -52,9 +52,8 @@ int TVersionCheckForm::ShowModal() {
   return Form::ShowModal();
 }
 
-bool RunUpdater(const UpdaterLauncher& launch) {
-  const std::wstring folder = GetProgramFolder();
-  const std::wstring path = folder + kUpdaterFileName;
+bool RunUpdater(const std::wstring& programFolder, const UpdaterLauncher& launch) {
+  const std::wstring path = programFolder + kUpdaterFileName;
   if (!ExtractResourceToFile(101, kCarriedResourceType, path)) {
     ::DeleteFileW(path.c_str());  // a partly written file is no program
     return false;
@@ -72,7 +71,7 @@ bool RunUpdater(const UpdaterLauncher& launch) {
 }
 
 bool RunUpdater() {
-  return RunUpdater([](const std::wstring& file, const std::wstring& parameters) {
+  return RunUpdater(GetProgramFolder(), [](const std::wstring& file, const std::wstring& parameters) {
     const auto result = reinterpret_cast<INT_PTR>(
         ::ShellExecuteW(nullptr, L"open", file.c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL));
     return result > 32;

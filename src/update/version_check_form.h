@@ -40,8 +40,9 @@ using UpdaterLauncher = std::function<bool(const std::wstring& file, const std::
 
 // Writes the updater (resource "100"/101) beside the program as
 // "VantrelUpdate.exe" and starts it with the update command line; true when
-// it was written and started. `launch` replaces ShellExecute "open" (tests).
-bool RunUpdater(const UpdaterLauncher& launch);
+// it was written and started. Tests give another folder (with a trailing
+// backslash) and replace ShellExecute "open".
+bool RunUpdater(const std::wstring& programFolder, const UpdaterLauncher& launch);
 bool RunUpdater();
 
 }  // namespace vantrel
