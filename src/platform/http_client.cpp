@@ -10,6 +10,8 @@ namespace {
 constexpr DWORD kPieceSize = 64 * 1024;
 // The helper thread pauses when this much body waits for the caller.
 constexpr size_t kPendingLimit = 4 * 1024 * 1024;
+// How often a request asks the caller whether to go on.
+constexpr DWORD kCancelPollMs = 100;
 
 // One request, shared by the calling thread and the helper thread that
 // performs it. Whichever of the two lets go last deletes it.
@@ -269,8 +271,13 @@ HttpResult HttpClient::Run(const std::wstring& url, const wchar_t* verb, bool re
   std::string piece;
   for (;;) {
     const DWORD elapsed = Since(start);
-    const DWORD wait = elapsed >= budget ? 0 : budget - elapsed;
+    DWORD wait = elapsed >= budget ? 0 : budget - elapsed;
+    if (cancelled && wait > kCancelPollMs) wait = kCancelPollMs;
     ::WaitForSingleObject(r->wake, wait);
+    if (cancelled && cancelled()) {
+      out.error = HttpError::Cancelled;
+      break;
+    }
     bool headersNow = false, done = false;
     HttpResult state;
     piece.clear();

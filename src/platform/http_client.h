@@ -48,6 +48,7 @@ enum class HttpError {
   Connect,    // no connection, a broken one, or another WinINet failure
   Timeout,    // a deadline passed (connect or read)
   Write,      // the body could not be written to the file
+  Cancelled,  // the caller's cancel check said so
 };
 
 struct HttpResult {
@@ -83,6 +84,9 @@ class HttpClient {
   // Called on the calling thread with the body bytes read so far in the
   // current request, after each piece.
   std::function<void(uint64_t received)> onProgress;
+  // Asked on the calling thread at least every 100 ms while a request runs;
+  // true abandons the request (HttpError::Cancelled).
+  std::function<bool()> cancelled;
 
   const HttpSettings& settings() const { return settings_; }
 
