@@ -63,6 +63,20 @@ std::optional<std::vector<UpdateTriple>> ReadTriples(const std::vector<std::wstr
   return triples;
 }
 
+namespace {
+bool StartsWithNoCase(const std::wstring& text, std::wstring_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (size_t i = 0; i < prefix.size(); ++i)
+    if (static_cast<wchar_t>(std::towlower(text[i])) != prefix[i]) return false;
+  return true;
+}
+}  // namespace
+
+bool AllowedRedirect(const std::wstring& from, const std::wstring& to) {
+  if (StartsWithNoCase(to, L"https://")) return true;
+  return StartsWithNoCase(to, L"http://") && !StartsWithNoCase(from, L"https://");
+}
+
 std::wstring RestartParameters(const std::wstring& launchSite, const std::wstring& firstUrl) {
   return L"\"UPDATE_OK\" \"" + launchSite + L"\" \"" + firstUrl + L"\"";
 }

@@ -29,6 +29,10 @@ std::optional<std::vector<UpdateTriple>> ReadTriples(const std::vector<std::wstr
 // no device name (CON, NUL, COM1, ...).
 bool IsBareFileName(const std::wstring& name);
 
+// Whether a redirect from one address to another may be followed: only to
+// http or https, and never from https down to plain http.
+bool AllowedRedirect(const std::wstring& from, const std::wstring& to);
+
 // The parameters with which the updater starts the program again: "UPDATE_OK",
 // the launch-site text and the first primary address, each in double quotes.
 std::wstring RestartParameters(const std::wstring& launchSite, const std::wstring& firstUrl);

@@ -22,14 +22,6 @@ std::wstring Lower(std::wstring text) {
   return text;
 }
 
-bool StartsWith(const std::wstring& text, const wchar_t* prefix) { return Lower(text).rfind(prefix, 0) == 0; }
-
-// Redirects stay on http or https, and never fall from https to http.
-bool AllowedRedirect(const std::wstring& from, const std::wstring& to) {
-  if (StartsWith(to, L"https://")) return true;
-  return StartsWith(to, L"http://") && !StartsWith(from, L"https://");
-}
-
 bool FileSize(const std::wstring& path, uint64_t* size) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return false;
