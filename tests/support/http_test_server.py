@@ -27,6 +27,7 @@ Route options:
   hang          "headers" (accept, never answer) or "body" (headers, then nothing)
   pace          [bytes, milliseconds]: send the body in pieces with a pause between
   then          a route that replaces this one after one full GET of it
+  also          routes (each with its path) set after one full GET of this one
 """
 import json
 import os
@@ -169,11 +170,14 @@ class Handler(BaseHTTPRequestHandler):
                 self.connection.shutdown(socket.SHUT_RDWR)
             except OSError:
                 pass
-        elif "then" in route:
+        else:
             with lock:
-                nxt = dict(route["then"])
-                nxt["path"] = path
-                routes[path] = nxt
+                if "then" in route:
+                    nxt = dict(route["then"])
+                    nxt["path"] = path
+                    routes[path] = nxt
+                for other in route.get("also", []):
+                    routes[other["path"]] = other
 
     def do_GET(self):
         self.serve(False)

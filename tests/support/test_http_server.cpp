@@ -33,6 +33,8 @@ std::unique_ptr<TestHttpServer>& Instance() {
 
 }  // namespace
 
+std::string UnixPathOf(const std::wstring& windowsPath) { return UnixPath(windowsPath); }
+
 std::string JsonText(const std::string& text) {
   std::string out = "\"";
   for (unsigned char c : text) {

@@ -35,6 +35,10 @@ class TestHttpServer {
   int port_ = 0;
 };
 
+// The Unix path of a Windows path (for the server's "body_file"); empty when
+// not running under Wine.
+std::string UnixPathOf(const std::wstring& windowsPath);
+
 // JSON text of a string (quotes, escapes).
 std::string JsonText(const std::string& text);
 
