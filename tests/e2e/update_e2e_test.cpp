@@ -13,6 +13,7 @@
 #include "core/start_sequence.h"
 #include "mainwindow/main_form.h"
 #include "platform/text_conv.h"
+#include "platform/unique_handle.h"
 #include "support/process_driver.h"
 #include "support/scratch.h"
 #include "support/test_http_server.h"
@@ -78,6 +79,45 @@ TEST(UpdateEndToEnd, AnnouncedVersionDownloadedReplacedAndRestarted) {
   ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(kTrayPopupCloseCommand, 0), 0);
   EXPECT_TRUE(test::WaitUntil([&] { return !::IsWindow(window); }, 20000));
   if (::IsWindow(window)) test::EndProcessTree(pid);
+}
+
+TEST(UpdateEndToEnd, AFailedHandOffAtStartShowsTheExtractionMessageThenTheFailureAndEnds) {
+  ASSERT_EQ(::FindWindowW(kMainWindowClass, nullptr), nullptr) << "a Vantrel main window is already open";
+  std::string why;
+  test::TestHttpServer* server = test::TestHttpServer::Shared(&why);
+  ASSERT_NE(server, nullptr) << why;
+  server->Reset();
+  test::ScratchFolder program;
+  const std::wstring exe = program.File(L"Vantrel.exe");
+  ASSERT_TRUE(::CopyFileW((GetProgramFolder() + L"VantrelE2E.exe").c_str(), exe.c_str(), FALSE));
+  WriteBytes(program.File(L"vendor.txt"), platform::ToNarrow(server->HostPort()));
+  ASSERT_TRUE(server->Route("{\"path\": \"/version.html\", \"body\": \"Vantrel Version=1.5.7.0\\r\\n\"}"));
+  // A previous updater still holds its file.
+  const std::wstring updater = program.File(L"VantrelUpdate.exe");
+  WriteBytes(updater, "previous updater");
+  platform::UniqueFile held(
+      ::CreateFileW(updater.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held);
+
+  test::ChildProcess vantrel = test::ChildProcess::Start(exe);
+  ASSERT_TRUE(vantrel.valid());
+  test::MessageBoxInfo box;
+  ASSERT_TRUE(test::WaitForMessageBox(vantrel.id(), 30000, &box));
+  EXPECT_EQ(box.text.rfind(L"File create fail : ", 0), 0u) << box.text;
+  test::AnswerMessageBox(box.window, IDOK);
+  ASSERT_TRUE(test::WaitUntil([&] {
+    test::MessageBoxInfo next;
+    return test::WaitForMessageBox(vantrel.id(), 100, &next) && next.window != box.window;
+  }, 10000));
+  test::MessageBoxInfo fail;
+  ASSERT_TRUE(test::WaitForMessageBox(vantrel.id(), 1000, &fail));
+  EXPECT_EQ(fail.text, L"Update has been failed.\r\n\r\nPlease try it again later.");
+  test::AnswerMessageBox(fail.window, IDOK);
+  DWORD code = 99;
+  EXPECT_TRUE(vantrel.WaitForExit(20000, &code));
+  EXPECT_TRUE(test::TopLevelWindows(kMainWindowClass, vantrel.id()).empty());
+  held.reset();
+  EXPECT_EQ(ReadBytes(updater), "previous updater");
 }
 
 }  // namespace
