@@ -21,11 +21,10 @@ for m in re.finditer(r"^\s*vantrel_layer\((\w+)([^)]*)\)", (root / "CMakeLists.t
 
 # Where a layer's sources live when the folder is not named after it, and the
 # programs and libraries that are not layers of the main program.
-folder_of_layer = {"schedlet_client": "schedlet"}
+folder_of_layer = {"schedlet_client": "schedlet", "update_common": "update"}
 extra = {
-    # Schedlet.dll and the updater are programs of their own on the platform layer.
+    # Schedlet.dll is a library of its own on the platform layer.
     "schedlet": ["platform"],
-    "updater": ["platform", "update"],
 }
 
 

@@ -19,6 +19,7 @@
 #include "platform/dialogs.h"
 #include "platform/error_text.h"
 #include "platform/reg_key.h"
+#include "platform/ui_language.h"
 #include "platform/unique_handle.h"
 
 namespace vantrel {
@@ -136,26 +137,6 @@ void EnsureWinsock() {
   });
 }
 
-// A DWORD stored as a number, or as hexadecimal text ("00000412").
-bool ReadLocaleNumber(const platform::RegKey& key, const wchar_t* name, DWORD* out) {
-  if (key.ReadDword(name, out)) return true;
-  std::wstring text;
-  if (!key.ReadString(name, &text) || text.empty()) return false;
-  wchar_t* end = nullptr;
-  const unsigned long value = std::wcstoul(text.c_str(), &end, 16);
-  if (end == text.c_str()) return false;
-  *out = static_cast<DWORD>(value);
-  return true;
-}
-
-uint16_t LanguageFromRegistry(const wchar_t* path, const wchar_t* name) {
-  platform::RegKey key;
-  if (key.Open(HKEY_USERS, path, KEY_READ) != ERROR_SUCCESS) return 0;
-  DWORD value = 0;
-  if (!ReadLocaleNumber(key, name, &value)) return 0;
-  return static_cast<uint16_t>(value & 0xFFFF);
-}
-
 }  // namespace
 
 std::wstring GetDataFolder() {
@@ -192,21 +173,7 @@ std::wstring GetProgramFolder() {
   return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
 
-uint16_t GetUiLanguage() {
-  OSVERSIONINFOW info{};
-  info.dwOSVersionInfoSize = sizeof info;
-  if (!::GetVersionExW(&info)) return 0;
-  if (info.dwPlatformId == VER_PLATFORM_WIN32_NT && info.dwMajorVersion >= 5) {
-    UniqueModule kernel(::LoadLibraryW(L"kernel32.dll"));
-    if (!kernel) return 0;
-    using Query = LANGID(WINAPI*)();
-    auto query = reinterpret_cast<Query>(::GetProcAddress(kernel.get(), "GetUserDefaultUILanguage"));
-    return query ? static_cast<uint16_t>(query()) : 0;
-  }
-  if (info.dwPlatformId == VER_PLATFORM_WIN32_NT)
-    return LanguageFromRegistry(L".Default\\Control Panel\\desktop\\International", L"Locale");
-  return LanguageFromRegistry(L".Default\\Control Panel\\desktop\\ResourceLocale", L"");
-}
+uint16_t GetUiLanguage() { return platform::QueryUiLanguage(); }
 
 bool ExtractResourceToFile(int id, const wchar_t* type, const std::wstring& path) {
   HMODULE module = ::GetModuleHandleW(nullptr);

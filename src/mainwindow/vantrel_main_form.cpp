@@ -13,6 +13,8 @@
 #include "tweak/network.h"
 #include "tweak/ping_status_form.h"
 #include "ui/captions.h"
+#include "update/version_check.h"
+#include "update/version_check_form.h"
 
 namespace vantrel {
 
@@ -372,9 +374,19 @@ void TVantrelMainForm::btnSetEnvClick() {
 void TVantrelMainForm::btnRecoveryClick() { OpenSysRecoveryForm(); }
 
 void TVantrelMainForm::btnUpdateClick() {
-  // The version check arrives with the update module; until then the
-  // answer is the one for "no update announced", without a version text.
-  platform::ShowMessage(hwnd(), UpdateText(3) + L" (Version : " + L"" + L")", kProgramTitle);
+  std::wstring ownVersion;
+  if (!CheckVersion(ownVersion)) {
+    // Also after a failed check: the version text is then empty.
+    platform::ShowMessage(hwnd(), UpdateText(3) + L" (Version : " + ownVersion + L")", kProgramTitle);
+    return;
+  }
+  if (!platform::AskYesNo(hwnd(), UpdateText(1), btnUpdate->Text())) return;
+  if (RunUpdater()) {
+    // The updater replaces this program's file: end at once.
+    TrayPopupCloseClick();
+    return;
+  }
+  platform::ShowMessage(hwnd(), UpdateText(2), kProgramTitle);
 }
 
 void TVantrelMainForm::btnProcGuideClick() { platform::ShellOpen(L"http://" + WebHost() + L"/mclick.html"); }
