@@ -9,6 +9,7 @@
 #include "core/settings_file.h"
 #include "platform/dialogs.h"
 #include "mainwindow/main_form_toggle.h"
+#include "activex/init_activex_form.h"
 #include "tweak/tweak_toggle.h"
 #include "tweak/network.h"
 #include "tweak/ping_status_form.h"
@@ -367,6 +368,8 @@ void TVantrelMainForm::btnStartProgramClick() {
 }
 void TVantrelMainForm::btnInitIEClick() { OpenBhoForm(); }
 void TVantrelMainForm::btnInitActXClick() { OpenActiveXForm(); }
+
+void TVantrelMainForm::OpenActiveXForm() { ShowInitActiveXForm(*this); }
 void TVantrelMainForm::btnSetEnvClick() {
   OpenSetEnvForm();
   ReassertTopMost();

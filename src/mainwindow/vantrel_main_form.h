@@ -155,7 +155,7 @@ class TVantrelMainForm : public ui::Form, public ui::ToolHost {
   void OpenHddForm() {}
   void OpenStartProgramForm() {}
   void OpenBhoForm() {}
-  void OpenActiveXForm() {}
+  void OpenActiveXForm();
   void OpenSetEnvForm() {}
   void OpenSysRecoveryForm() {}
 
