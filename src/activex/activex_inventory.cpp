@@ -150,8 +150,12 @@ std::wstring CreatedDateText(const std::wstring& path) {
   if (!file) return {};
   BY_HANDLE_FILE_INFORMATION info{};
   if (!::GetFileInformationByHandle(file.get(), &info)) return {};
+  return DateColumnText(info.ftCreationTime);
+}
+
+std::wstring DateColumnText(const FILETIME& creationUtc) {
   FILETIME local{};
-  if (!::FileTimeToLocalFileTime(&info.ftCreationTime, &local)) return {};
+  if (!::FileTimeToLocalFileTime(&creationUtc, &local)) return {};
   const uint64_t ticks = (static_cast<uint64_t>(local.dwHighDateTime) << 32) | local.dwLowDateTime;
   const auto stamp = StampFromLocalTicks(ticks);
   if (!stamp) return {};

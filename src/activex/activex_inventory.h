@@ -43,6 +43,8 @@ std::vector<ActiveXRow> ListActiveXControls();
 // date, then a space and the long time unless the local time is exactly
 // midnight. Empty when the file cannot be opened or its date cannot be shown.
 std::wstring CreatedDateText(const std::wstring& path);
+// The same text for a creation time as the file system gives it (UTC).
+std::wstring DateColumnText(const FILETIME& creationUtc);
 
 // Deletes the key `name` below root\base with everything beneath it, depth
 // first. `name` must be one plain key name. Keys are opened relative to the
