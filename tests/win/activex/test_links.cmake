@@ -5,3 +5,7 @@ add_library(activex_control SHARED ${dir}/control/activex_control.c ${dir}/contr
             ${CMAKE_CURRENT_BINARY_DIR}/activex_control.rc)
 set_target_properties(activex_control PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin/activex_control)
 add_dependencies(${test_target} activex_control)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  # The .def names the stdcall entry points without their decoration.
+  target_link_options(activex_control PRIVATE -Wl,--enable-stdcall-fixup)
+endif()
