@@ -13,6 +13,7 @@
 #include "activex/init_activex_form.h"
 #include "core/app_state.h"
 #include "core/language_table.h"
+#include "mainwindow/vantrel_main_form.h"
 #include "platform/file_system.h"
 #include "platform/reg_key.h"
 #include "support/registry_override.h"
@@ -422,6 +423,73 @@ TEST_F(ActiveX, AReadOnlyOrMissingFileDoesNotStopTheRemoval) {
   ::SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+// An Internet Explorer frame of this process that closes when asked.
+struct TestFrame {
+  TestFrame() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"IEFrame";
+    ::RegisterClassW(&wc);
+    hwnd = ::CreateWindowExW(0, L"IEFrame", L"browser", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
+                             wc.hInstance, nullptr);
+  }
+  ~TestFrame() {
+    if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
+    ::UnregisterClassW(L"IEFrame", ::GetModuleHandleW(nullptr));
+  }
+  HWND hwnd;
+};
+
+TEST_F(ActiveX, InternetExplorerIsClosedOnlyWhenTheRemovalIsConfirmed) {
+  Register(L"Control", CopyControl(L"c.ocx"), L"");
+  TestFrame frame;
+  ASSERT_TRUE(frame.hwnd);
+  TInitActiveXForm form(nullptr);
+  ASSERT_TRUE(form.Create());
+  form.btnAllCheckClick();
+  dialogs.Answer(IDNO);
+  form.btnDelClick();
+  EXPECT_TRUE(::IsWindow(frame.hwnd));
+  dialogs.Answer(IDYES);
+  form.btnDelClick();
+  EXPECT_FALSE(::IsWindow(frame.hwnd));
+  EXPECT_EQ(form.lv1->Count(), 0);
+}
+
+// The main window's ActiveX button shows the window modally, owned by it.
+HWND g_mainWindow = nullptr;
+bool g_foundOwned = false, g_mainDisabled = false;
+void CALLBACK CloseActiveXWindow(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND tool = ::FindWindowW(TInitActiveXForm::kClassName, nullptr);
+  if (!tool || !::IsWindowVisible(tool)) return;
+  ::KillTimer(nullptr, timer);
+  g_foundOwned = ::GetWindow(tool, GW_OWNER) == g_mainWindow;
+  g_mainDisabled = !::IsWindowEnabled(g_mainWindow);
+  ::PostMessageW(tool, WM_CLOSE, 0, 0);
+}
+
+TEST_F(ActiveX, TheMainWindowsButtonOpensTheWindowModally) {
+  const std::wstring id = Register(L"Control", CopyControl(L"c.ocx"), L"");
+  {
+    TVantrelMainForm main(folder.File(L"Vantrel.ini"));
+    ASSERT_TRUE(main.Create());
+    g_mainWindow = main.hwnd();
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, CloseActiveXWindow);
+    main.btnInitActXClick();
+    ::KillTimer(nullptr, timer);
+    EXPECT_TRUE(g_foundOwned);
+    EXPECT_TRUE(g_mainDisabled);
+    EXPECT_TRUE(::IsWindowEnabled(main.hwnd()));
+    EXPECT_FALSE(::FindWindowW(TInitActiveXForm::kClassName, nullptr)) << "the window is destroyed when it closes";
+  }
+  ui::PumpPendingMessages();
+  MSG msg;
+  while (::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUnits + id)) << "closing removes nothing";
+}
+
 // ---- what a removal must never reach
 
 TEST(ActiveXKeys, OnlyAPlainKeyNameIsDeleted) {
@@ -509,8 +577,10 @@ TEST(ActiveXFiles, AFileIsDeletedOnlyByAFullyQualifiedPathThroughRealFolders) {
   EXPECT_TRUE(activex::DeleteServerFile(inside));
   EXPECT_FALSE(platform::FileExists(inside));
   EXPECT_FALSE(activex::DeleteServerFile(inside));
+}
 
-  // A folder on the way that is a link to another place.
+TEST(ActiveXFiles, AFolderLinkOnTheWayIsNotFollowed) {
+  ScratchFolder folder, elsewhere;
   const std::wstring victim = elsewhere.File(L"x.ocx");
   std::ofstream(victim.c_str()) << "precious";
   const std::wstring link = folder.File(L"link");
