@@ -41,8 +41,9 @@ bool TInitActiveXForm::Create() {
   AddHook(this);
   if (!Form::Create(layout)) return false;
 
-  pnl2 = &Add<ui::Panel>(ui::Rect{0, 359, 854, 40}, ui::Align::Bottom);
+  // The list first: it takes the focus when the window opens, the buttons follow in tab order.
   pnl1 = &Add<ui::Panel>(ui::Rect{0, 0, 854, 359}, ui::Align::Client);
+  pnl2 = &Add<ui::Panel>(ui::Rect{0, 359, 854, 40}, ui::Align::Bottom);
   ui::ListViewOptions options;
   options.checkBoxes = true;
   options.gridLines = true;

@@ -647,6 +647,12 @@ TEST(ActiveXWindow, IsResizableDownToItsSmallestSize) {
   ::GetClientRect(form.hwnd(), &client);
   EXPECT_EQ(form.lv1->HeightPx(), client.bottom - ui::Scale(40));
   EXPECT_EQ(form.pnlLowRight->BoundsPx().right, client.right);
+  // Tab order: the list, then the buttons from the left.
+  std::vector<HWND> order;
+  HWND at = nullptr;
+  for (int i = 0; i < 5; ++i) order.push_back(at = ::GetNextDlgTabItem(form.hwnd(), at, FALSE));
+  EXPECT_EQ(order, (std::vector<HWND>{form.lv1->hwnd(), form.btnAllCheck->hwnd(), form.btnAllUncheck->hwnd(),
+                                      form.btnDel->hwnd(), form.btnCancel->hwnd()}));
 }
 
 }  // namespace
