@@ -133,13 +133,13 @@ void TSetEnvForm::BuildControls() {
   for (int k = 0; k < 4; ++k) {
     ui::Panel& sheet = tabProgramLauncher->AddSheet(L"프로그램_" + std::to_wstring(k + 1));
     tabSheet[k] = &sheet;
-    lblProgramLauncherName[k] = &sheet.Add<ui::Label>(L"프로그램 런처 이름 :", Rect{10, 14, 140, 13});
-    edtProgramLauncherName[k] = &sheet.Add<ui::Edit>(Rect{150, 10, 226, 21});
+    lblProgramLauncherName[k] = &sheet.Add<ui::Label>(L"프로그램 런처 이름 :", Rect{10, 14, 156, 13});
+    edtProgramLauncherName[k] = &sheet.Add<ui::Edit>(Rect{168, 10, 208, 21});
     edtProgramLauncherName[k]->SetByteLimit(kNameByteLimit);
-    lblProgramReg[k] = &sheet.Add<ui::Label>(L"실행 프로그램 등록 :", Rect{10, 45, 140, 13});
-    edtProgramReg[k] = &sheet.Add<ui::Edit>(Rect{150, 41, 156, 21});
+    lblProgramReg[k] = &sheet.Add<ui::Label>(L"실행 프로그램 등록 :", Rect{10, 45, 156, 13});
+    edtProgramReg[k] = &sheet.Add<ui::Edit>(Rect{168, 41, 208, 21});
     edtProgramReg[k]->SetReadOnly(true);
-    btnProgramSearch[k] = &sheet.Add<ui::Button>(L"찾아보기", Rect{311, 39, 65, 25});
+    btnProgramSearch[k] = &sheet.Add<ui::Button>(L"찾아보기", Rect{178, 72, 88, 25});
     btnProgramSearch[k]->onClick = [this, k] { btnProgramSearchClick(k); };
     btnInitPG[k] = &sheet.Add<ui::Button>(L"런처 초기화", Rect{266, 72, 110, 25});
     btnInitPG[k]->onClick = [this, k] { btnInitPGClick(k); };
@@ -152,11 +152,11 @@ void TSetEnvForm::BuildControls() {
   for (int k = 0; k < 4; ++k) {
     ui::Panel& sheet = tabSiteLauncher->AddSheet(L"사이트_" + std::to_wstring(k + 1));
     tabSheetSite[k] = &sheet;
-    lblSiteLauncherName[k] = &sheet.Add<ui::Label>(L"사이트 이름 :", Rect{10, 14, 140, 13});
-    edtSiteLauncherName[k] = &sheet.Add<ui::Edit>(Rect{150, 10, 226, 21});
+    lblSiteLauncherName[k] = &sheet.Add<ui::Label>(L"사이트 이름 :", Rect{10, 14, 156, 13});
+    edtSiteLauncherName[k] = &sheet.Add<ui::Edit>(Rect{168, 10, 208, 21});
     edtSiteLauncherName[k]->SetByteLimit(kNameByteLimit);
-    lblSiteLauncherReg[k] = &sheet.Add<ui::Label>(L"사이트 등록 주소 :", Rect{10, 45, 140, 13});
-    edtSiteLauncherReg[k] = &sheet.Add<ui::Edit>(Rect{150, 41, 226, 21});
+    lblSiteLauncherReg[k] = &sheet.Add<ui::Label>(L"사이트 등록 주소 :", Rect{10, 45, 156, 13});
+    edtSiteLauncherReg[k] = &sheet.Add<ui::Edit>(Rect{168, 41, 208, 21});
     btnInitSite[k] = &sheet.Add<ui::Button>(L"런처 초기화", Rect{266, 72, 110, 25});
     btnInitSite[k]->onClick = [this, k] { btnInitSiteClick(k); };
   }
