@@ -139,7 +139,7 @@ void TSetEnvForm::BuildControls() {
     lblProgramReg[k] = &sheet.Add<ui::Label>(L"실행 프로그램 등록 :", Rect{10, 45, 156, 13});
     edtProgramReg[k] = &sheet.Add<ui::Edit>(Rect{168, 41, 208, 21});
     edtProgramReg[k]->SetReadOnly(true);
-    btnProgramSearch[k] = &sheet.Add<ui::Button>(L"찾아보기", Rect{178, 72, 88, 25});
+    btnProgramSearch[k] = &sheet.Add<ui::Button>(L"찾아보기", Rect{172, 72, 88, 25});
     btnProgramSearch[k]->onClick = [this, k] { btnProgramSearchClick(k); };
     btnInitPG[k] = &sheet.Add<ui::Button>(L"런처 초기화", Rect{266, 72, 110, 25});
     btnInitPG[k]->onClick = [this, k] { btnInitPGClick(k); };
