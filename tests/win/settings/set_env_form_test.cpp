@@ -402,6 +402,23 @@ TEST_F(SetEnvFormTest, ABrowsedProgramFillsThePathAndAShortFileNameAnEmptyName) 
   EXPECT_FALSE(IniExists());  // only the working copy changed
 }
 
+// Korean names take two bytes each in code page 949 (the Korean run of
+// this program: win_settings_korean).
+TEST_F(SetEnvFormTest, InTheKoreanCodePageNamesAreMeasuredInItsBytes) {
+  if (GetACP() != 949) GTEST_SKIP() << "needs the ANSI code page 949 (win_settings_korean runs it)";
+  TSetEnvForm& form = Open();
+  form.chkProgramLauncher->Click();
+  dialogs_.AnswerFile(L"C:\\Apps\\가나다라마바.exe");    // 12 + 4 bytes: taken
+  dialogs_.AnswerFile(L"C:\\Apps\\가나다라마바사.exe");  // 14 + 4 bytes: too long
+  form.btnProgramSearchClick(0);
+  form.btnProgramSearchClick(1);
+  EXPECT_EQ(form.edtProgramLauncherName[0]->Text(), L"가나다라마바.exe");
+  EXPECT_EQ(form.edtProgramLauncherName[1]->Text(), L"");
+  // Typed: the ninth Korean character does not fit in 16 bytes.
+  for (wchar_t c : std::wstring(L"가나다라마바사아자")) SendMessageW(form.edtProgramLauncherName[2]->hwnd(), WM_CHAR, c, 1);
+  EXPECT_EQ(form.edtProgramLauncherName[2]->Text(), L"가나다라마바사아");
+}
+
 TEST_F(SetEnvFormTest, ResetButtonsAndClosingWithoutSavingChangeNothingStored) {
   SetRunValue(kRunValueName, L"\"C:\\Old\\Vantrel.exe\"");
   Write(L"PROGRAM_LAUNCHER", L"USE", L"1");
