@@ -294,6 +294,17 @@ void TVantrelMainForm::ApplySiteLaunchers(bool use, const LauncherSet& launchers
   ApplyLaunchers(site_, use, launchers);
 }
 
+void TVantrelMainForm::ApplyProgramLaunchers(bool use, const LauncherTexts& names, const LauncherTexts& paths) {
+  LauncherSet launchers;
+  for (size_t k = 0; k < 4; ++k) launchers[k] = {names[k], paths[k]};
+  ApplyProgramLaunchers(use, launchers);
+}
+void TVantrelMainForm::ApplySiteLaunchers(bool use, const LauncherTexts& names, const LauncherTexts& addresses) {
+  LauncherSet launchers;
+  for (size_t k = 0; k < 4; ++k) launchers[k] = {names[k], addresses[k]};
+  ApplySiteLaunchers(use, launchers);
+}
+
 void TVantrelMainForm::ApplyLaunchers(LauncherKind& kind, bool use, const LauncherSet& launchers) {
   kind.launchers = launchers;
   for (size_t k = 0; k < 4; ++k) kind.buttons[k]->SetText(launchers[k].name);
@@ -372,6 +383,8 @@ void TVantrelMainForm::btnSetEnvClick() {
   ReassertTopMost();
 }
 void TVantrelMainForm::btnRecoveryClick() { OpenSysRecoveryForm(); }
+
+void TVantrelMainForm::OpenSetEnvForm() { ShowSetEnvForm(*this, *this); }
 
 void TVantrelMainForm::btnUpdateClick() {
   std::wstring ownVersion;
