@@ -18,12 +18,17 @@ namespace vantrel::test {
 namespace {
 
 constexpr wchar_t kMarkerName[] = L"vantrel_marker.dll";
-constexpr UINT kLoaded = 3, kNotLoaded = 4;
+constexpr UINT kLoaded = 3, kNotLoaded = 4, kNoSystemLibrary = 5;
 
 int RunLibrarySearchRole() {
   const std::wstring role = ChildRole();
   if (role != L"restricted-load" && role != L"plain-load") return 0;
-  if (role == L"restricted-load") platform::RestrictLibrarySearch();
+  if (role == L"restricted-load") {
+    platform::RestrictLibrarySearch();
+    // System libraries still load by their full path under the restriction.
+    if (!platform::LoadSystemLibrary(L"version.dll") || !platform::VersionApi().complete())
+      ::ExitProcess(kNoSystemLibrary);
+  }
   HMODULE module = ::LoadLibraryW(kMarkerName);
   ::ExitProcess(module ? kLoaded : kNotLoaded);
 }
