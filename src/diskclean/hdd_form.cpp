@@ -185,26 +185,27 @@ bool THddForm::Create() {
   if (!Form::Create(layout)) return false;
 
   lbl1 = &Add<ui::Label>(L"인터넷 익스플로러의 사용흔적과 불필요한 파일은 컴퓨터의 성능을", ui::Rect{16, 14, 372, 14});
-  lbl2 = &Add<ui::Label>(L"저하시키므로 3일에 한번씩 삭제 해주시면 컴퓨터가 최적화됩니다.", ui::Rect{16, 31, 372, 14});
-  btnAllChk = &Add<ui::Button>(L"전체 선택", ui::Rect{16, 56, 100, 25});
-  btnDelChk = &Add<ui::Button>(L"선택 해제", ui::Rect{122, 56, 100, 25});
-  lbl3 = &Add<ui::Label>(L"인터넷 익스플로러 / 크롬 / 파이어폭스 / 사파리", ui::Rect{16, 96, 372, 14});
+  // A second line for a text that does not fit in one.
+  lbl2 = &Add<ui::Label>(L"저하시키므로 3일에 한번씩 삭제 해주시면 컴퓨터가 최적화됩니다.", ui::Rect{16, 31, 372, 28});
+  btnAllChk = &Add<ui::Button>(L"전체 선택", ui::Rect{16, 68, 100, 25});
+  btnDelChk = &Add<ui::Button>(L"선택 해제", ui::Rect{122, 68, 100, 25});
+  lbl3 = &Add<ui::Label>(L"인터넷 익스플로러 / 크롬 / 파이어폭스 / 사파리", ui::Rect{16, 108, 372, 14});
   lbl3->SetFont(ui::DefaultBoldFont());
-  chkIETempFile = &Add<ui::CheckBox>(L"인터넷 임시 파일", ui::Rect{32, 116, 356, 18});
-  chkCookie = &Add<ui::CheckBox>(L"쿠키 : 인터넷 사용자 설정을 저장한 기록", ui::Rect{32, 137, 356, 18});
-  chkAddrBar = &Add<ui::CheckBox>(L"기록 : 방문한 웹사이트 목록", ui::Rect{32, 158, 356, 18});
-  chkAutoPass = &Add<ui::CheckBox>(L"암호 : 웹사이트 로그온 자동 입력 암호", ui::Rect{32, 179, 356, 18});
-  lbl4 = &Add<ui::Label>(L"내 컴퓨터", ui::Rect{16, 212, 372, 14});
+  chkIETempFile = &Add<ui::CheckBox>(L"인터넷 임시 파일", ui::Rect{32, 128, 356, 18});
+  chkCookie = &Add<ui::CheckBox>(L"쿠키 : 인터넷 사용자 설정을 저장한 기록", ui::Rect{32, 149, 356, 18});
+  chkAddrBar = &Add<ui::CheckBox>(L"기록 : 방문한 웹사이트 목록", ui::Rect{32, 170, 356, 18});
+  chkAutoPass = &Add<ui::CheckBox>(L"암호 : 웹사이트 로그온 자동 입력 암호", ui::Rect{32, 191, 356, 18});
+  lbl4 = &Add<ui::Label>(L"내 컴퓨터", ui::Rect{16, 224, 372, 14});
   lbl4->SetFont(ui::DefaultBoldFont());
-  chkMyTempFile = &Add<ui::CheckBox>(L"내컴퓨터 임시 파일", ui::Rect{32, 232, 356, 18});
-  chkDoc = &Add<ui::CheckBox>(L"양식 데이터 : 문서 양식을 입력한 내용의 기록", ui::Rect{32, 253, 356, 18});
-  jvgfnmtr1 = &Add<HddAnimation>(ui::Rect{16, 291, 16, 16});
-  pb1 = &Add<ui::ProgressBar>(ui::Rect{38, 290, 350, 18});
+  chkMyTempFile = &Add<ui::CheckBox>(L"내컴퓨터 임시 파일", ui::Rect{32, 244, 356, 18});
+  chkDoc = &Add<ui::CheckBox>(L"양식 데이터 : 문서 양식을 입력한 내용의 기록", ui::Rect{32, 265, 356, 18});
+  jvgfnmtr1 = &Add<HddAnimation>(ui::Rect{16, 303, 16, 16});
+  pb1 = &Add<ui::ProgressBar>(ui::Rect{38, 302, 350, 18});
   if (pb1->hwnd())
     ::SetWindowLongPtrW(pb1->hwnd(), GWL_STYLE, ::GetWindowLongPtrW(pb1->hwnd(), GWL_STYLE) | PBS_SMOOTH);
   pb1->SetRange(0, kProgressMax);
-  btnStart = &Add<ui::Button>(L"하드 디스크 최적화 시작하기", ui::Rect{16, 330, 220, 27});
-  btnClose = &Add<ui::Button>(L"닫기", ui::Rect{298, 330, 90, 27});
+  btnStart = &Add<ui::Button>(L"하드 디스크 최적화 시작하기", ui::Rect{16, 334, 220, 27});
+  btnClose = &Add<ui::Button>(L"닫기", ui::Rect{298, 334, 90, 27});
 
   btnAllChk->onClick = [this] { btnAllChkClick(); };
   btnDelChk->onClick = [this] { btnDelChkClick(); };
