@@ -155,8 +155,10 @@ void TSafari::ClearTempFiles() {
 // ---- the three together
 
 BrowserUnits& ProgramBrowserUnits() {
-  static BrowserUnits units(UserBrowserBaseFolders());
-  return units;
+  // Never destroyed: a worker left behind by a closed window may still be at
+  // work while the program ends.
+  static BrowserUnits* units = new BrowserUnits(UserBrowserBaseFolders());
+  return *units;
 }
 
 void ClearBrowserCookies(BrowserUnits& units) {

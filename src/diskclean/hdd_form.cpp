@@ -45,9 +45,10 @@ constexpr int kProgressMax = 120;
 
 // One run at a time in the process: a worker left behind by a closed window
 // finishes its step before the next run's worker touches the browser units.
+// Never destroyed, like the browser units: such a worker may outlive main().
 std::mutex& RunLock() {
-  static std::mutex lock;
-  return lock;
+  static std::mutex* lock = new std::mutex;
+  return *lock;
 }
 
 void Report(HddRun& run, int position) {
