@@ -7,6 +7,7 @@
 #include "core/helpers.h"
 #include "core/os_version.h"
 #include "core/settings_file.h"
+#include "diskclean/hdd_form.h"
 #include "platform/dialogs.h"
 #include "mainwindow/main_form_toggle.h"
 #include "tweak/tweak_toggle.h"
@@ -372,6 +373,8 @@ std::wstring TVantrelMainForm::WebHost() const { return KoreanUi ? VANTREL_WEB_K
 void TVantrelMainForm::btnVantrelClick() { RunTweakToggle(*this); }
 void TVantrelMainForm::btnInitNetRegClick() { ShowTweakStatus(hwnd(), ToggleCaption()); }
 void TVantrelMainForm::btnHDDClick() { OpenHddForm(); }
+
+void TVantrelMainForm::OpenHddForm() { ShowHddForm(*this); }
 void TVantrelMainForm::btnStartProgramClick() {
   OpenStartProgramForm();
   ReassertTopMost();

@@ -157,7 +157,7 @@ class TVantrelMainForm : public ui::Form, public ui::ToolHost, public SetEnvHost
   // Each opens its tool window through the function beside that window,
   // handing it this window as its ui::ToolHost. The windows arrive with their
   // own modules; until then these do nothing.
-  void OpenHddForm() {}
+  void OpenHddForm();
   void OpenStartProgramForm() {}
   void OpenBhoForm() {}
   void OpenActiveXForm() {}
