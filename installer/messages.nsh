@@ -10,8 +10,8 @@ LangString MsgRunning ${LANG_KOREAN} "Vantrel이 실행 중입니다.$\r$\n$\r$\
 LangString MsgNewerInstalled ${LANG_ENGLISH} "Vantrel $1 is installed, which is newer than this version (${VERSION}).$\r$\n$\r$\nReplace it with version ${VERSION}?"
 LangString MsgNewerInstalled ${LANG_KOREAN} "이 버전(${VERSION})보다 새로운 Vantrel $1이(가) 설치되어 있습니다.$\r$\n$\r$\n버전 ${VERSION}(으)로 바꾸시겠습니까?"
 
-LangString MsgNotAFolder ${LANG_ENGLISH} "$INSTDIR is a file, not a folder. Choose another folder."
-LangString MsgNotAFolder ${LANG_KOREAN} "$INSTDIR은(는) 폴더가 아니라 파일입니다. 다른 폴더를 선택하십시오."
+LangString MsgNotAFolder ${LANG_ENGLISH} "$INSTDIR cannot hold Vantrel: it is a file, or not a full folder path. Choose another folder; nothing was installed."
+LangString MsgNotAFolder ${LANG_KOREAN} "$INSTDIR에는 Vantrel을 설치할 수 없습니다. 파일이거나 전체 폴더 경로가 아닙니다. 다른 폴더를 선택하십시오. 아무것도 설치되지 않았습니다."
 
 LangString MsgWriteFailed ${LANG_ENGLISH} "Setup could not write Vantrel into$\r$\n$INSTDIR$\r$\n$\r$\nNothing was changed: an installed Vantrel stays as it was. Choose another folder, or close what holds the files, and run Setup again."
 LangString MsgWriteFailed ${LANG_KOREAN} "다음 폴더에 Vantrel을 쓸 수 없습니다.$\r$\n$INSTDIR$\r$\n$\r$\n아무것도 바뀌지 않았으며, 설치되어 있던 Vantrel은 그대로 남아 있습니다. 다른 폴더를 선택하거나 파일을 사용 중인 프로그램을 닫은 뒤 설치 프로그램을 다시 실행하십시오."

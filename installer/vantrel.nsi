@@ -142,6 +142,26 @@ Function .onInit
   !insertmacro ChooseLanguage
   !insertmacro RequireAdmin
   !insertmacro WaitUntilClosed
+  ; A quoted "/D=" (as scripts and Wine write an argument with spaces) is
+  ; not NSIS's own form, which would install into the default folder.
+  Call ReadFolderArgument
+  ${If} $R0 != ""
+    StrCpy $INSTDIR $R0
+    StrCpy $R1 $R0 2 1
+    StrCpy $R2 $R0 2
+    ${If} $R1 != ":\"
+    ${AndIf} $R2 != "\\"
+      MessageBox MB_OK|MB_ICONSTOP "$(MsgNotAFolder)" /SD IDOK
+      SetErrorLevel ${EXIT_WRITE_FAILED}
+      Quit
+    ${EndIf}
+  ${EndIf}
+  ${If} ${FileExists} "$INSTDIR"
+  ${AndIfNot} ${FileExists} "$INSTDIR\*.*"
+    MessageBox MB_OK|MB_ICONSTOP "$(MsgNotAFolder)" /SD IDOK
+    SetErrorLevel ${EXIT_WRITE_FAILED}
+    Quit
+  ${EndIf}
   SetRegView ${REGVIEW}
   ClearErrors
   ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "DisplayVersion"
@@ -154,6 +174,44 @@ Function .onInit
       ${EndIf}
     ${EndIf}
   ${EndIf}
+FunctionEnd
+
+; $R0 := the folder of a quoted "/D=" argument ("/D=C:\Some Folder"), or "".
+; NSIS itself takes the plain form (last on the line, no quotes), cuts it off
+; the command line and, in silent mode, uses its default folder in place of
+; one it cannot use.
+Function ReadFolderArgument
+  StrCpy $R0 ""
+  System::Call 'kernel32::GetCommandLineW() w .R1'
+  StrLen $R2 $R1
+  StrCpy $R3 1
+  ${DoWhile} $R3 < $R2
+    StrCpy $R4 $R1 3 $R3
+    IntOp $R5 $R3 - 1
+    StrCpy $R5 $R1 1 $R5
+    ${If} $R4 S== "/D="
+    ${AndIf} $R5 == " "
+    ${OrIf} $R4 S== "/D="
+    ${AndIf} $R5 == '"'
+      IntOp $R3 $R3 + 3
+      StrCpy $R0 $R1 "" $R3
+      ${If} $R5 == '"'
+        ; up to the closing quote
+        StrCpy $R3 0
+        StrLen $R2 $R0
+        ${DoWhile} $R3 < $R2
+          StrCpy $R4 $R0 1 $R3
+          ${If} $R4 == '"'
+            StrCpy $R0 $R0 $R3
+            ${Break}
+          ${EndIf}
+          IntOp $R3 $R3 + 1
+        ${Loop}
+      ${EndIf}
+      ${Break}
+    ${EndIf}
+    IntOp $R3 $R3 + 1
+  ${Loop}
 FunctionEnd
 
 ; The folder must be one that can hold the program: not a file, not a drive root.

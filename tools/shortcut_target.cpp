@@ -29,8 +29,15 @@ int ReadLink(const wchar_t* path) {
   IPersistFile* file = nullptr;
   if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
     wchar_t target[MAX_PATH * 4] = {}, args[MAX_PATH * 4] = {}, dir[MAX_PATH * 4] = {};
-    if (SUCCEEDED(file->Load(path, STGM_READ)) &&
-        link->GetPath(target, ARRAYSIZE(target), nullptr, SLGP_RAWPATH) == S_OK) {
+    bool loaded = SUCCEEDED(file->Load(path, STGM_READ));
+    // The target through its item list, as the shell starts it: the stored
+    // path text may be the ANSI one, which cannot carry every name.
+    PIDLIST_ABSOLUTE items = nullptr;
+    if (loaded && SUCCEEDED(link->GetIDList(&items)) && items) {
+      if (!::SHGetPathFromIDListW(items, target)) target[0] = L'\0';
+      ::CoTaskMemFree(items);
+    }
+    if (loaded && (target[0] || link->GetPath(target, ARRAYSIZE(target), nullptr, 0) == S_OK)) {
       link->GetArguments(args, ARRAYSIZE(args));
       link->GetWorkingDirectory(dir, ARRAYSIZE(dir));
       WriteLine(target);
