@@ -41,6 +41,12 @@ SetCompressor /SOLID lzma
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define MSMQ_KEY "SOFTWARE\Microsoft\MSMQ\Parameters"
 !define INTERFACES_KEY "SYSTEM\CurrentControlSet\Services\Tcpip\Parameters\Interfaces"
+; The silent uninstaller's answer to its two questions (remove the tweak's
+; values, remove the data folder): No. The tests make an installer that
+; answers Yes (-DSILENT_ANSWER=IDYES) to check the removals.
+!ifndef SILENT_ANSWER
+  !define SILENT_ANSWER IDNO
+!endif
 !define EXIT_NOT_ADMIN 740
 !define EXIT_RUNNING 3
 !define EXIT_WRITE_FAILED 4
@@ -496,7 +502,7 @@ Section "Uninstall"
   ${EndIf}
   Call un.TweakPresent
   ${If} $3 = 1
-    ${If} ${Cmd} `MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "$(MsgRemoveTweak)" /SD IDNO IDYES`
+    ${If} ${Cmd} `MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "$(MsgRemoveTweak)" /SD ${SILENT_ANSWER} IDYES`
       Call un.RemoveTweak
     ${EndIf}
   ${EndIf}
@@ -507,7 +513,7 @@ Section "Uninstall"
   SetShellVarContext current
   StrCpy $DataFolder "$DOCUMENTS\Vantrel"
   ${If} ${FileExists} "$DataFolder\*.*"
-    ${If} ${Cmd} `MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "$(MsgRemoveData)" /SD IDNO IDYES`
+    ${If} ${Cmd} `MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "$(MsgRemoveData)" /SD ${SILENT_ANSWER} IDYES`
       Call un.RemoveDataFolder
     ${EndIf}
   ${EndIf}

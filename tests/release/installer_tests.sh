@@ -4,8 +4,10 @@
 # build/release-tests: a silent install, the program started from the
 # Start-menu shortcut's target, a silent uninstall that keeps the data folder,
 # and the bad cases (a folder that is a file, a running program, an older
-# installation, a folder with non-ASCII characters). FILES_DIR holds setup.exe,
-# the Vantrel.exe it carries, wait_window.exe and shortcut_target.exe, all of
+# installation, a folder with non-ASCII characters), and the removals that an
+# uninstall told Yes makes. FILES_DIR holds setup.exe, setup-yes.exe (the same
+# installer, its silent uninstaller answering Yes to its two questions), the
+# Vantrel.exe they carry, wait_window.exe and shortcut_target.exe, all of
 # ARCH (win32: the shipped installer; win64: the same script made for the
 # 64-bit build, see run.sh). Prints one line per check.
 set -u
@@ -27,7 +29,7 @@ echo "installer tests ($arch) under $VANTREL_WINE_DESC, prefix $WINEPREFIX"
 # What the tests run, inside the build folder (the Wine root sees only that).
 files=$build/files
 mkdir -p "$files"
-cp "$source_files"/{setup.exe,Vantrel.exe,wait_window.exe,shortcut_target.exe} "$files/"
+cp "$source_files"/{setup.exe,setup-yes.exe,Vantrel.exe,wait_window.exe,shortcut_target.exe} "$files/"
 
 # Exit 77 when this Wine cannot run a program of ARCH at all (wait_window
 # with no time to wait ends with 1).
@@ -236,6 +238,34 @@ close_program
 wait "$pid" 2>/dev/null
 check "non-ASCII folder: silent uninstall finishes" uninstall_and_wait "$odd_dir"
 check "non-ASCII folder: the folder is gone" missing "$uodd"
+
+# --- an uninstall told Yes: the data folder's files and the tweak's values go
+win "$files/setup-yes.exe" /S
+rc=$?
+check "uninstall told Yes: installed" equals "$rc" 0
+rm -rf "$udata"; mkdir -p "$udata/dat"
+for f in Recovery.ini Vantrel.dat Schedlet.dll dat/Tool.lnk dat/Toolbar.scd notes.txt; do printf 'x\r\n' > "$udata/$f"; done
+ifaces='HKLM\SYSTEM\CurrentControlSet\Services\Tcpip\Parameters\Interfaces'
+tweaked="$ifaces\{0E5A7E57-0000-4000-8000-00000000000A}" other="$ifaces\{0E5A7E57-0000-4000-8000-00000000000B}"
+for v in TcpAckFrequency:1 TCPNoDelay:1 TcpDelAckTicks:0; do
+  win reg add "$tweaked" /v "${v%%:*}" /t REG_DWORD /d "${v##*:}" /f /reg:64 >/dev/null
+done
+# Another program's own choice on another interface: not the tweak's values.
+for v in TcpAckFrequency:2 TCPNoDelay:1 TcpDelAckTicks:0; do
+  win reg add "$other" /v "${v%%:*}" /t REG_DWORD /d "${v##*:}" /f /reg:64 >/dev/null
+done
+win reg add "$msmq_key" /v TCPNoDelay /t REG_DWORD /d 1 /f /reg:64 >/dev/null
+check "uninstall told Yes: finishes" uninstall_and_wait "$default_dir"
+check "uninstall told Yes: the recovery store, language file and library are gone" eval \
+  'missing "$udata/Recovery.ini" && missing "$udata/dat" && missing "$udata/Vantrel.dat" && missing "$udata/Schedlet.dll"'
+check "uninstall told Yes: a file of the user's own and so the folder stay" test -f "$udata/notes.txt"
+check "uninstall told Yes: the Message Queuing value is gone" eval '! reg_get "$msmq_key" TCPNoDelay 64 >/dev/null'
+check "uninstall told Yes: the tweaked interface's three values are gone" eval \
+  '! reg_get "$tweaked" TcpAckFrequency 64 >/dev/null && ! reg_get "$tweaked" TCPNoDelay 64 >/dev/null && ! reg_get "$tweaked" TcpDelAckTicks 64 >/dev/null'
+check "uninstall told Yes: another interface's own values stay" eval \
+  '[ "$(reg_get "$other" TcpAckFrequency 64)" = 0x2 ] && [ "$(reg_get "$other" TCPNoDelay 64)" = 0x1 ]'
+win reg delete "$tweaked" /f /reg:64 >/dev/null
+win reg delete "$other" /f /reg:64 >/dev/null
 
 echo "installer tests: $passed passed, $failed failed"
 [ $failed = 0 ]

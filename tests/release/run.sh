@@ -38,6 +38,9 @@ if [ "$arch" = win32 ]; then
   cp "$bin/wait_window.exe" "$bin/shortcut_target.exe" "$files/"
   python3 -c 'import sys, zipfile; open(sys.argv[2], "wb").write(zipfile.ZipFile(sys.argv[1]).read("Vantrel.exe"))' \
     "$release/Vantrel-$version.zip" "$files/Vantrel.exe"
+  # The same installer whose silent uninstaller answers Yes to its questions.
+  makensis -V1 -WX -INPUTCHARSET UTF8 -DVERSION="$version" -DBIN_DIR="$bin" -DSILENT_ANSWER=IDYES \
+    -DOUT_FILE="$files/setup-yes.exe" "$root/installer/vantrel.nsi" || exit 1
   "$here/installer_tests.sh" win32 "$files"
   rc=$?
 else
@@ -57,6 +60,8 @@ if [ $rc = 77 ]; then
   rm -rf "$files"; mkdir -p "$files"
   makensis -V1 -INPUTCHARSET UTF8 -DVERSION="$version" -DBIN_DIR="$dir/bin" -DTARGET=amd64-unicode \
     -DOUT_FILE="$files/setup.exe" "$root/installer/vantrel.nsi" || exit 1
+  makensis -V1 -INPUTCHARSET UTF8 -DVERSION="$version" -DBIN_DIR="$dir/bin" -DTARGET=amd64-unicode \
+    -DSILENT_ANSWER=IDYES -DOUT_FILE="$files/setup-yes.exe" "$root/installer/vantrel.nsi" || exit 1
   cp "$dir/bin/Vantrel.exe" "$dir/bin/wait_window.exe" "$dir/bin/shortcut_target.exe" "$files/"
   "$here/installer_tests.sh" win64 "$files"
   rc=$?
