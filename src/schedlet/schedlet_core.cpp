@@ -123,16 +123,20 @@ int WriteTaskList(ITaskFolder& root, TaskListWriter& out) {
   return kStatusOk;
 }
 
-void BackUpAndDeleteTask(ITaskFolder& root, const std::wstring& name, const char* backupPath) {
-  if (!backupPath || !*backupPath || !IsRootTaskName(name)) return;
+bool BackUpAndDeleteTask(ITaskFolder& root, const std::wstring& name, const char* backupPath) {
+  if (!IsRootTaskName(name)) return false;  // a path into a sub-folder is never acted on
   const UniqueBstr taskName(name);
   {
     ComPtr<IRegisteredTask> task;
-    if (FAILED(root.GetTask(taskName.get(), task.GetAddressOf())) || !task) return;
+    if (FAILED(root.GetTask(taskName.get(), task.GetAddressOf())) || !task) return true;  // not there
+    if (!backupPath || !*backupPath) return false;
     UniqueBstr xml;
     if (SUCCEEDED(task->get_Xml(xml.put()))) WriteNewBackupFile(backupPath, ToAnsi(xml.view()));
   }
-  if (IsFile(backupPath)) (void)root.DeleteTask(taskName.get(), 0);
+  if (!IsFile(backupPath)) return false;
+  if (SUCCEEDED(root.DeleteTask(taskName.get(), 0))) return true;
+  ComPtr<IRegisteredTask> still;
+  return FAILED(root.GetTask(taskName.get(), still.GetAddressOf())) || !still;
 }
 
 int RegisterTaskXml(ITaskFolder& root, const std::wstring& name, const std::wstring& xml) {
@@ -174,11 +178,10 @@ int ListTasksIntoBuffer(char* buffer, int bufferSize) {
 int DeleteTaskWithBackup(const char* taskName, const char* backupPath) {
   if (!taskName || !*taskName) return kStatusOk;  // nothing to do, COM untouched
   // Without a place for the backup nothing may be deleted.
-  if (!backupPath || !*backupPath) return kStatusOk;
+  if (!backupPath || !*backupPath) return kStatusTaskKept;
   RootFolder root = ConnectRootFolder();
   if (root.status != kStatusOk) return root.status;
-  BackUpAndDeleteTask(*root.folder.Get(), FromAnsi(taskName), backupPath);
-  return kStatusOk;
+  return BackUpAndDeleteTask(*root.folder.Get(), FromAnsi(taskName), backupPath) ? kStatusOk : kStatusTaskKept;
 }
 
 int AddTaskFromXml(const char* taskName, const char* taskXml) {
