@@ -9,6 +9,7 @@
 #include "core/settings_file.h"
 #include "platform/dialogs.h"
 #include "mainwindow/main_form_toggle.h"
+#include "startup/start_program_form.h"
 #include "tweak/tweak_toggle.h"
 #include "tweak/network.h"
 #include "tweak/ping_status_form.h"
@@ -361,6 +362,7 @@ std::wstring TVantrelMainForm::WebHost() const { return KoreanUi ? VANTREL_WEB_K
 void TVantrelMainForm::btnVantrelClick() { RunTweakToggle(*this); }
 void TVantrelMainForm::btnInitNetRegClick() { ShowTweakStatus(hwnd(), ToggleCaption()); }
 void TVantrelMainForm::btnHDDClick() { OpenHddForm(); }
+void TVantrelMainForm::OpenStartProgramForm() { ShowStartProgramForm(*this); }
 void TVantrelMainForm::btnStartProgramClick() {
   OpenStartProgramForm();
   ReassertTopMost();
