@@ -302,19 +302,43 @@ bool TStartProgramForm::OnCloseQuery() {
   return true;
 }
 
+namespace {
+// No repaint per row while a list fills.
+class ListFill {
+ public:
+  explicit ListFill(ui::ListView& list, size_t rows) : list_(list) {
+    ::SendMessageW(list_.hwnd(), WM_SETREDRAW, FALSE, 0);
+    list_.Clear();
+    ::SendMessageW(list_.hwnd(), LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), 0);
+  }
+  ~ListFill() {
+    ::SendMessageW(list_.hwnd(), WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(list_.hwnd(), nullptr, TRUE);
+  }
+  ListFill(const ListFill&) = delete;
+  ListFill& operator=(const ListFill&) = delete;
+
+ private:
+  ui::ListView& list_;
+};
+}  // namespace
+
 void TStartProgramForm::FillStartupList() {
-  lv1->Clear();
-  for (const TStartupEntry& e : ListStartupEntries(startupExclusions_, env_.startup)) {
-    const int row = lv1->AddItem({e.name, L"", e.maker, e.command, e.location}, kImageClear);
-    SetExcludedMark(*lv1, row, e.excluded);
+  const std::vector<TStartupEntry> entries = ListStartupEntries(startupExclusions_, env_.startup);
+  const ListFill fill(*lv1, entries.size());
+  for (const TStartupEntry& e : entries) {
+    const int row = lv1->AddItem({e.name, e.excluded ? exceptSet_ : exceptCancel_, e.maker, e.command, e.location},
+                                 kImageClear);
+    lv1->SetItemImage(row, 1, e.excluded ? kImageSet : kImageClear);
   }
 }
 
 void TStartProgramForm::FillTaskList(const std::vector<TTaskEntry>& tasks) {
-  lv2->Clear();
+  const ListFill fill(*lv2, tasks.size());
   for (const TTaskEntry& t : tasks) {
-    const int row = lv2->AddItem({t.name, L"", t.maker, t.command, t.arguments}, kImageClear);
-    SetExcludedMark(*lv2, row, t.excluded);
+    const int row = lv2->AddItem({t.name, t.excluded ? exceptSet_ : exceptCancel_, t.maker, t.command, t.arguments},
+                                 kImageClear);
+    lv2->SetItemImage(row, 1, t.excluded ? kImageSet : kImageClear);
   }
 }
 

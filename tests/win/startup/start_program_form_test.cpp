@@ -15,6 +15,7 @@
 #include "support/registry_override.h"
 #include "support/scratch.h"
 #include "support/scripted_dialogs.h"
+#include "ui/scale.h"
 #include "ui/window.h"
 
 namespace vantrel {
@@ -541,6 +542,29 @@ TEST_F(StartProgramFormTest, BeforeVistaOnlyTheFirstListIsShownAndTheShortQuesti
   f.btnCancelClick();
   EXPECT_EQ(Setting(L"TASK_SCHEDULER"), L"");
   EXPECT_TRUE(fakeTasks.deleteCalls.empty());
+}
+
+TEST_F(StartProgramFormTest, TheSplitterMovesTheBorderWithinTheSmallestHeightsAndTheWindowHasAMinimumSize) {
+  TStartProgramForm& f = Open();
+  const int before = f.lv1->HeightPx();
+  HWND bar = f.spl1->hwnd();
+  ::SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  ::SendMessageW(bar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5, 45));
+  EXPECT_EQ(f.lv1->HeightPx(), before + 40);
+  EXPECT_EQ(f.spl1->TopPx(), f.lv1->HeightPx());
+  ::SendMessageW(bar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5, 5000));
+  EXPECT_EQ(f.lv2->HeightPx(), ui::Scale(60));
+  ::SendMessageW(bar, WM_MOUSEMOVE, MK_LBUTTON, static_cast<LPARAM>(MAKELPARAM(5, static_cast<WORD>(-5000))));
+  EXPECT_EQ(f.lv1->HeightPx(), ui::Scale(60));
+  ::SendMessageW(bar, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+
+  ::SetWindowPos(f.hwnd(), nullptr, 0, 0, 100, 100, SWP_NOMOVE | SWP_NOZORDER);
+  RECT client{};
+  ::GetClientRect(f.hwnd(), &client);
+  EXPECT_GE(client.right, ui::Scale(600));
+  EXPECT_GE(client.bottom, ui::Scale(300));
+  // The right-hand buttons follow the right edge.
+  EXPECT_EQ(f.btnCancel->LeftPx() + f.btnCancel->WidthPx(), client.right - ui::Scale(8));
 }
 
 }  // namespace
