@@ -152,5 +152,59 @@ TEST(VantrelStartupReset, TheToggleRemovesAndBacksUpEveryEntryThatIsNotExcluded)
   RemoveTestRecords();
 }
 
+// The visible list views of a window.
+int VisibleLists(HWND window) {
+  struct Count {
+    int lists = 0;
+  } count;
+  ::EnumChildWindows(
+      window,
+      [](HWND child, LPARAM param) -> BOOL {
+        if (test::WindowClass(child) == L"SysListView32" && ::IsWindowVisible(child))
+          ++reinterpret_cast<Count*>(param)->lists;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
+  return count.lists;
+}
+
+// The main window's start-up button opens the window, owned by the main
+// window; with Wine set to Windows XP for the program only the first list shows.
+TEST(VantrelStartupWindow, OpensFromTheMainWindowWithTheTaskListOnlyFromVista) {
+  ASSERT_EQ(::FindWindowW(kMainWindowClass, nullptr), nullptr) << "a Vantrel main window is already open";
+  const std::wstring caption =
+      GetUiLanguage() == kKoreanLanguage ? L"시작 프로그램 관리 및 초기화" : L"Clean/Manage Start program";
+  for (const auto& [version, lists] : {std::pair<std::wstring, int>{L"", 2}, {L"winxp", 1}}) {
+    test::ScratchFolder program;
+    const std::wstring name = L"vtstartup" + std::to_wstring(::GetCurrentProcessId()) + L".exe";
+    const std::wstring exe = program.File(name);
+    ASSERT_TRUE(::CopyFileW((GetProgramFolder() + L"Vantrel.exe").c_str(), exe.c_str(), FALSE));
+    const std::wstring appKey = L"Software\\Wine\\AppDefaults\\" + name;
+    if (!version.empty()) {
+      RegKey key;
+      ASSERT_EQ(key.Create(HKEY_CURRENT_USER, appKey), ERROR_SUCCESS);
+      key.WriteString(L"Version", version);
+    }
+    ChildProcess vantrel = ChildProcess::Start(exe);
+    HWND window = test::WaitForTopLevelWindow(kMainWindowClass, vantrel.id(), kWait, true);
+    ASSERT_NE(window, nullptr);
+    HWND button = test::FindChildByText(window, caption, L"Button");
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(test::ClickButton(button));
+    HWND form = test::WaitForTopLevelWindow(L"TStartProgramForm", vantrel.id(), kWait, true);
+    EXPECT_NE(form, nullptr) << version;
+    if (form) {
+      EXPECT_EQ(::GetWindow(form, GW_OWNER), window);
+      EXPECT_EQ(VisibleLists(form), lists) << version;
+      ::PostMessageW(form, WM_CLOSE, 0, 0);
+      test::WaitUntil([&] { return !::IsWindowVisible(form); }, kWait);
+    }
+    ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(kTrayPopupCloseCommand, 0), 0);
+    DWORD code = 99;
+    EXPECT_TRUE(vantrel.WaitForExit(kWait, &code));
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, appKey.c_str());
+  }
+}
+
 }  // namespace
 }  // namespace vantrel
