@@ -445,9 +445,14 @@ TEST_F(StartProgramFormTest, RegisteringWritesAQuotedValueOnceAndMarksTheRowExcl
   f.lv1ColumnClick(0);
   ASSERT_NE(f.lv1->ColumnCaption(0), L"시작프로그램");
 
-  dialogs.AnswerFile(L"");  // cancelled: nothing
+  // Cancelled: nothing written. With the main window on top the window has
+  // left the top-most band first, so that the dialog is not hidden.
+  ::SetWindowPos(f.hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  host.topMost = true;
+  dialogs.AnswerFile(L"");
   f.btnStartPGRegClick();
   EXPECT_EQ(machine32.ValueNames().size(), 1u);
+  EXPECT_FALSE(::GetWindowLongPtrW(f.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
 
   dialogs.AnswerFile(L"C:\\Program Files\\New App\\new.exe");
   f.btnStartPGRegClick();
