@@ -73,7 +73,8 @@ class SchedletLibrary {
   // the ANSI code page) when the status is 0, else none.
   std::optional<std::wstring> TaskListText() const;
   // DeleteSchedlet(name, backupPath) with both converted to the ANSI code
-  // page; its status, or none when not bound with it.
+  // page; its status (0: the task is gone; -8: it is still there), or none
+  // when not bound with it.
   std::optional<int> DeleteTask(const std::wstring& name, const std::wstring& backupPath) const;
   // AddSchedlet(name, definition): the definition as the ANSI text of a
   // ".scd" file, passed as it is.
