@@ -153,19 +153,14 @@ TEST(VantrelStartupReset, TheToggleRemovesAndBacksUpEveryEntryThatIsNotExcluded)
 }
 
 // The visible list views of a window.
+BOOL CALLBACK CountVisibleList(HWND child, LPARAM param) {
+  if (test::WindowClass(child) == L"SysListView32" && ::IsWindowVisible(child)) ++*reinterpret_cast<int*>(param);
+  return TRUE;
+}
 int VisibleLists(HWND window) {
-  struct Count {
-    int lists = 0;
-  } count;
-  ::EnumChildWindows(
-      window,
-      [](HWND child, LPARAM param) -> BOOL {
-        if (test::WindowClass(child) == L"SysListView32" && ::IsWindowVisible(child))
-          ++reinterpret_cast<Count*>(param)->lists;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&count));
-  return count.lists;
+  int lists = 0;
+  ::EnumChildWindows(window, CountVisibleList, reinterpret_cast<LPARAM>(&lists));
+  return lists;
 }
 
 // The main window's start-up button opens the window, owned by the main
