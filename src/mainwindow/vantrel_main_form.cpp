@@ -11,6 +11,7 @@
 #include "platform/dialogs.h"
 #include "mainwindow/main_form_toggle.h"
 #include "activex/init_activex_form.h"
+#include "startup/start_program_form.h"
 #include "tweak/tweak_toggle.h"
 #include "tweak/network.h"
 #include "tweak/ping_status_form.h"
@@ -376,6 +377,7 @@ void TVantrelMainForm::btnInitNetRegClick() { ShowTweakStatus(hwnd(), ToggleCapt
 void TVantrelMainForm::btnHDDClick() { OpenHddForm(); }
 
 void TVantrelMainForm::OpenHddForm() { ShowHddForm(*this); }
+void TVantrelMainForm::OpenStartProgramForm() { ShowStartProgramForm(*this); }
 void TVantrelMainForm::btnStartProgramClick() {
   OpenStartProgramForm();
   ReassertTopMost();

@@ -158,7 +158,7 @@ class TVantrelMainForm : public ui::Form, public ui::ToolHost, public SetEnvHost
   // handing it this window as its ui::ToolHost. The windows arrive with their
   // own modules; until then these do nothing.
   void OpenHddForm();
-  void OpenStartProgramForm() {}
+  void OpenStartProgramForm();
   void OpenBhoForm() {}
   void OpenActiveXForm();
   void OpenSetEnvForm();

@@ -108,19 +108,23 @@ int WriteTaskList(ITaskFolder& root, TaskListWriter& out) {
   return kStatusOk;
 }
 
-void BackUpAndDeleteTask(ITaskFolder& root, const std::wstring& name, const char* backupPath) {
-  if (!backupPath || !*backupPath || !IsRootTaskName(name)) return;
+bool BackUpAndDeleteTask(ITaskFolder& root, const std::wstring& name, const char* backupPath) {
+  if (!IsRootTaskName(name)) return false;  // a path into a sub-folder is never acted on
   const UniqueBstr taskName(name);
   {
     ComPtr<IRegisteredTask> task;
-    if (FAILED(root.GetTask(taskName.get(), task.GetAddressOf())) || !task) return;
+    if (FAILED(root.GetTask(taskName.get(), task.GetAddressOf())) || !task) return true;  // not there
+    if (!backupPath || !*backupPath) return false;
     UniqueBstr xml;
     // Only a definition that the code page holds exactly is a backup: one
     // with characters turned into "?" would restore another task.
     if (SUCCEEDED(task->get_Xml(xml.put())))
       if (const auto bytes = platform::ToNarrowExact(xml.view())) WriteNewBackupFile(backupPath, *bytes);
   }
-  if (IsFile(backupPath)) (void)root.DeleteTask(taskName.get(), 0);
+  if (!IsFile(backupPath)) return false;
+  if (SUCCEEDED(root.DeleteTask(taskName.get(), 0))) return true;
+  ComPtr<IRegisteredTask> still;
+  return FAILED(root.GetTask(taskName.get(), still.GetAddressOf())) || !still;
 }
 
 int RegisterTaskXml(ITaskFolder& root, const std::wstring& name, const std::wstring& xml) {
@@ -162,11 +166,10 @@ int ListTasksIntoBuffer(char* buffer, int bufferSize) {
 int DeleteTaskWithBackup(const char* taskName, const char* backupPath) {
   if (!taskName || !*taskName) return kStatusOk;  // nothing to do, COM untouched
   // Without a place for the backup nothing may be deleted.
-  if (!backupPath || !*backupPath) return kStatusOk;
+  if (!backupPath || !*backupPath) return kStatusTaskKept;
   RootFolder root = ConnectRootFolder();
   if (root.status != kStatusOk) return root.status;
-  BackUpAndDeleteTask(*root.folder.Get(), FromAnsi(taskName), backupPath);
-  return kStatusOk;
+  return BackUpAndDeleteTask(*root.folder.Get(), FromAnsi(taskName), backupPath) ? kStatusOk : kStatusTaskKept;
 }
 
 int AddTaskFromXml(const char* taskName, const char* taskXml) {

@@ -27,6 +27,10 @@ inline constexpr int kStatusRootFolderFailed = -5;
 inline constexpr int kStatusTasksFailed = -6;     // GetSchedletInfo: reading the task collection
 inline constexpr int kStatusRegisterFailed = -6;  // AddSchedlet: the definition was refused
 inline constexpr int kStatusNoTasks = -7;         // the root folder holds no task
+// DeleteSchedlet: the task is still there (no backup could be written or
+// found at the backup path, or the service refused the deletion), so the
+// caller keeps it in its list and drops the record it wrote for it.
+inline constexpr int kStatusTaskKept = -8;
 
 // A NUL-terminated ANSI text to UTF-16; a null pointer gives empty text.
 std::wstring FromAnsi(const char* text);
@@ -59,7 +63,9 @@ int WriteTaskListOrFailure(const RootFolder& root, TaskListWriter& out);
 // is at backupPath (the one just written, or an older one that was already
 // there), so a task is never deleted without a definition to restore. A
 // definition that the ANSI code page cannot hold exactly is not written.
-void BackUpAndDeleteTask(ITaskFolder& root, const std::wstring& name, const char* backupPath);
+// True when no such task is left in the folder afterwards (deleted now, or
+// not there at all); false when it stays.
+bool BackUpAndDeleteTask(ITaskFolder& root, const std::wstring& name, const char* backupPath);
 
 // Registers (creates or replaces) the task with the interactive logon of the
 // calling user: 0, or -6 when the service refuses the definition.

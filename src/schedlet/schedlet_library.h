@@ -74,10 +74,11 @@ class SchedletLibrary {
   std::optional<std::wstring> TaskListText() const;
   // The status when a name or path has no exact ANSI form (a character the
   // code page lacks): the library is not called. No export returns it.
-  static constexpr int kNotConverted = -8;
+  static constexpr int kNotConverted = -9;
 
   // DeleteSchedlet(name, backupPath) with both converted exactly to the ANSI
-  // code page; its status, kNotConverted, or none when not bound with it.
+  // code page; its status (0: the task is gone; -8: it is still there),
+  // kNotConverted, or none when not bound with it.
   std::optional<int> DeleteTask(const std::wstring& name, const std::wstring& backupPath) const;
   // AddSchedlet(name, definition): the name converted exactly, the
   // definition as the ANSI text of a ".scd" file, passed as it is (one with a

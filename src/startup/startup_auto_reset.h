@@ -12,4 +12,8 @@ namespace vantrel {
 // closes. Expects StartupAutoReset to be set; leaves it cleared.
 void RunStartupAutoReset(HWND owner);
 
+struct StartProgramEnvironment;
+// The same with the places handed in (tests).
+void RunStartupAutoReset(HWND owner, StartProgramEnvironment environment);
+
 }  // namespace vantrel

@@ -149,6 +149,7 @@ class FakeTaskFolder final : public FakeObject<ITaskFolder> {
     state_->deleteTaskCalls.emplace_back(name ? name : L"");
     const auto found = Find(name);
     if (found == state_->tasks.end()) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    if (FAILED(state_->deleteResult)) return state_->deleteResult;
     state_->tasks.erase(found);
     return S_OK;
   }

@@ -37,6 +37,7 @@ struct FakeFolderState {
   HRESULT getTasksResult = S_OK;
   HRESULT countResult = S_OK;
   HRESULT registerResult = S_OK;
+  HRESULT deleteResult = S_OK;  // DeleteTask of a task that is there (it stays on failure)
 
   std::vector<LONG> getTasksFlags;
   std::vector<VARTYPE> itemTypes;

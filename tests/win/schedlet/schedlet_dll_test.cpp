@@ -133,7 +133,7 @@ TEST_F(SchedletDllTest, DeleteLeavesAnExistingBackupUnchanged) {
   EXPECT_TRUE(ServiceXml(FromAnsi(name_.c_str())).empty());
 }
 
-TEST_F(SchedletDllTest, MissingTasksEmptyNamesAndNullPointersReturnZero) {
+TEST_F(SchedletDllTest, MissingTasksAndEmptyNamesReturnZeroAKeptTaskMinusEight) {
   test::ScratchFolder scratch;
   const std::string backup = platform::ToNarrow(scratch.File(L"missing.scd"));
   EXPECT_EQ(delete_(name_.c_str(), backup.c_str()), 0);
@@ -144,10 +144,12 @@ TEST_F(SchedletDllTest, MissingTasksEmptyNamesAndNullPointersReturnZero) {
   EXPECT_EQ(add_("", Definition(L"x").c_str()), 0);
   EXPECT_EQ(add_(nullptr, nullptr), 0);
 
-  // Without a place for the backup the task is kept.
+  // Without a place for the backup, or with one that cannot be written,
+  // the task is kept, and the caller learns so.
   ASSERT_EQ(add_(name_.c_str(), Definition(L"kept").c_str()), 0);
-  EXPECT_EQ(delete_(name_.c_str(), ""), 0);
-  EXPECT_EQ(delete_(name_.c_str(), nullptr), 0);
+  EXPECT_EQ(delete_(name_.c_str(), ""), kStatusTaskKept);
+  EXPECT_EQ(delete_(name_.c_str(), nullptr), kStatusTaskKept);
+  EXPECT_EQ(delete_(name_.c_str(), ToAnsi(scratch.File(L"no\\such\\folder.scd")).c_str()), kStatusTaskKept);
   EXPECT_FALSE(ServiceXml(FromAnsi(name_.c_str())).empty());
 }
 

@@ -41,9 +41,9 @@ class TaskFolderTest : public ::testing::Test {
     *text = buffer.data();
     return status;
   }
-  void BackUpAndDelete(const std::wstring& name, const std::wstring& path) {
+  bool BackUpAndDelete(const std::wstring& name, const std::wstring& path) {
     auto folder = test::MakeFakeRootFolder(state_);
-    BackUpAndDeleteTask(*folder.Get(), name, platform::ToNarrow(path).c_str());
+    return BackUpAndDeleteTask(*folder.Get(), name, platform::ToNarrow(path).c_str());
   }
   bool HasTask(const std::wstring& name) const {
     for (const FakeTask& t : state_->tasks)
@@ -207,32 +207,40 @@ TEST_F(TaskFolderTest, DeleteKeepsAnOlderBackupAndNeverDeletesWithoutOne) {
   const std::wstring older = scratch.File(L"Old.scd");
   ASSERT_TRUE(test::WriteHiddenFile(older, "older"));
   Add(L"Old", ExecAction(L"new.exe"));
-  BackUpAndDelete(L"Old", older);
+  EXPECT_TRUE(BackUpAndDelete(L"Old", older));
   EXPECT_FALSE(HasTask(L"Old"));
   EXPECT_EQ(test::ReadAll(older), "older");
 
-  // No backup could be written: the task stays.
+  // No backup could be written: the task stays, and the caller is told.
   Add(L"NoFolder", ExecAction(L"x.exe"));
-  BackUpAndDelete(L"NoFolder", scratch.File(L"missing\\NoFolder.scd"));
+  EXPECT_FALSE(BackUpAndDelete(L"NoFolder", scratch.File(L"missing\\NoFolder.scd")));
   EXPECT_TRUE(HasTask(L"NoFolder"));
   Add(L"NoXml", ExecAction(L"x.exe"));
   state_->tasks.back().xmlResult = E_FAIL;
-  BackUpAndDelete(L"NoXml", scratch.File(L"NoXml.scd"));
+  EXPECT_FALSE(BackUpAndDelete(L"NoXml", scratch.File(L"NoXml.scd")));
   EXPECT_TRUE(HasTask(L"NoXml"));
   EXPECT_EQ(::GetFileAttributesW(scratch.File(L"NoXml.scd").c_str()), INVALID_FILE_ATTRIBUTES);
   ::CreateDirectoryW(scratch.File(L"Dir.scd").c_str(), nullptr);  // a folder is no backup
   Add(L"Dir", ExecAction(L"x.exe"));
-  BackUpAndDelete(L"Dir", scratch.File(L"Dir.scd"));
+  EXPECT_FALSE(BackUpAndDelete(L"Dir", scratch.File(L"Dir.scd")));
   EXPECT_TRUE(HasTask(L"Dir"));
+  EXPECT_FALSE(BackUpAndDelete(L"Dir", L""));
 
-  // A missing task: nothing written, nothing deleted.
-  BackUpAndDelete(L"Missing", scratch.File(L"Missing.scd"));
+  // A missing task: nothing written, nothing deleted, nothing left.
+  EXPECT_TRUE(BackUpAndDelete(L"Missing", scratch.File(L"Missing.scd")));
   EXPECT_EQ(::GetFileAttributesW(scratch.File(L"Missing.scd").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(state_->deleteTaskCalls == std::vector<std::wstring>{L"Old"});
 
-  // A path into a sub-folder is never looked at.
-  BackUpAndDelete(L"Microsoft\\Windows\\Defrag", scratch.File(L"x.scd"));
+  // A path into a sub-folder is never looked at, and is not reported gone.
+  EXPECT_FALSE(BackUpAndDelete(L"Microsoft\\Windows\\Defrag", scratch.File(L"x.scd")));
   EXPECT_EQ(state_->getTaskCalls.back(), L"Missing");
+
+  // The service refuses the deletion: backed up, but kept and reported.
+  Add(L"Refused", ExecAction(L"x.exe"));
+  state_->deleteResult = E_ACCESSDENIED;
+  EXPECT_FALSE(BackUpAndDelete(L"Refused", scratch.File(L"Refused.scd")));
+  EXPECT_TRUE(HasTask(L"Refused"));
+  EXPECT_NE(::GetFileAttributesW(scratch.File(L"Refused.scd").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(TaskFolderTest, RegisterCreatesOrReplacesWithTheInteractiveLogon) {
