@@ -149,7 +149,7 @@ TEST_F(SchedletDllTest, MissingTasksAndEmptyNamesReturnZeroAKeptTaskMinusEight) 
   ASSERT_EQ(add_(name_.c_str(), Definition(L"kept").c_str()), 0);
   EXPECT_EQ(delete_(name_.c_str(), ""), kStatusTaskKept);
   EXPECT_EQ(delete_(name_.c_str(), nullptr), kStatusTaskKept);
-  EXPECT_EQ(delete_(name_.c_str(), ToAnsi(scratch.File(L"no\\such\\folder.scd")).c_str()), kStatusTaskKept);
+  EXPECT_EQ(delete_(name_.c_str(), platform::ToNarrow(scratch.File(L"no\\such\\folder.scd")).c_str()), kStatusTaskKept);
   EXPECT_FALSE(ServiceXml(FromAnsi(name_.c_str())).empty());
 }
 
