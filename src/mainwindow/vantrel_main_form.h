@@ -154,7 +154,7 @@ class TVantrelMainForm : public ui::Form, public ui::ToolHost {
   // own modules; until then these do nothing.
   void OpenHddForm() {}
   void OpenStartProgramForm() {}
-  void OpenBhoForm() {}
+  void OpenBhoForm();
   void OpenActiveXForm() {}
   void OpenSetEnvForm() {}
   void OpenSysRecoveryForm() {}
