@@ -9,6 +9,10 @@ namespace vantrel::test {
 
 using platform::RegKey;
 
+static REGSAM FlagOf(RegistryView view) {
+  return recovery::ViewFlag(view == RegistryView::Default ? kOwnView : view);
+}
+
 std::wstring TestProgramPath() {
   wchar_t path[MAX_PATH] = {};
   ::GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -64,7 +68,7 @@ void AddonFixture::TearDown() { AddonAutoReset = false; }
 
 RegKey AddonFixture::Machine(const std::wstring& path, RegistryView view) const {
   RegKey key;
-  EXPECT_EQ(key.Create(HKEY_LOCAL_MACHINE, path, KEY_ALL_ACCESS | recovery::ViewFlag(view)), ERROR_SUCCESS) << path;
+  EXPECT_EQ(key.Create(HKEY_LOCAL_MACHINE, path, KEY_ALL_ACCESS | FlagOf(view)), ERROR_SUCCESS) << path;
   return key;
 }
 
@@ -76,7 +80,7 @@ RegKey AddonFixture::User(const std::wstring& path) const {
 
 bool AddonFixture::MachineKeyExists(const std::wstring& path, RegistryView view) const {
   RegKey key;
-  return key.Open(HKEY_LOCAL_MACHINE, path, KEY_READ | recovery::ViewFlag(view)) == ERROR_SUCCESS;
+  return key.Open(HKEY_LOCAL_MACHINE, path, KEY_READ | FlagOf(view)) == ERROR_SUCCESS;
 }
 
 bool AddonFixture::UserKeyExists(const std::wstring& path) const {

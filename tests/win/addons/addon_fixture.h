@@ -20,6 +20,10 @@ namespace vantrel::test {
 using addons::RegistryView;
 
 inline constexpr wchar_t kTestMaker[] = L"Vantrel Addon Makers";
+// The view of this test program's own bitness, where its test server is
+// registered: keys the helpers below make "by default" go there in both
+// builds (the inventory reads both views either way).
+inline constexpr RegistryView kOwnView = sizeof(void*) == 8 ? RegistryView::Bits64 : RegistryView::Bits32;
 
 std::wstring TestProgramPath();
 // bin/addon_test/test_addon_server.dll and addon_record_args.exe.
@@ -34,7 +38,7 @@ class AddonFixture : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // Keys in the machine's `view` (Default: this program's own view).
+  // Keys in the machine's `view` (Default: kOwnView).
   platform::RegKey Machine(const std::wstring& path, RegistryView view = RegistryView::Default) const;
   platform::RegKey User(const std::wstring& path) const;
   bool MachineKeyExists(const std::wstring& path, RegistryView view = RegistryView::Default) const;

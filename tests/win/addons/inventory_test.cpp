@@ -21,8 +21,8 @@ using InventoryTest = AddonFixture;
 
 TEST_F(InventoryTest, BrowserHelperObjectsResolvedThroughTheirClassInEachView) {
   const std::wstring self = TestProgramPath();
-  RegisterClass(kA, L"Helper A", self);
-  AddBho(kA);
+  RegisterClass(kA, L"Helper A", self, RegistryView::Bits64);
+  AddBho(kA, RegistryView::Bits64);
   // A class without "InprocServer32" is not listed.
   Machine(std::wstring(kClassesClsidKey) + kB).WriteString(L"", L"No server");
   AddBho(kB);

@@ -51,7 +51,8 @@ class RemovalTest : public AddonFixture {
   std::wstring ExtensionKey(const std::wstring& clsid) const { return std::wstring(kExtensionsKey) + L"\\" + clsid; }
   bool HasToolbarValue(const std::wstring& clsid) const {
     platform::RegKey key;
-    return key.Open(HKEY_LOCAL_MACHINE, kToolbarKey, KEY_READ) == ERROR_SUCCESS && key.HasValue(clsid);
+    return key.Open(HKEY_LOCAL_MACHINE, kToolbarKey, KEY_READ | recovery::ViewFlag(kOwnView)) == ERROR_SUCCESS &&
+           key.HasValue(clsid);
   }
   std::vector<std::string> ServerCalls() const { return ReadAnsiLines(TestServerPath() + L".log"); }
   std::vector<std::wstring> UninstallerRuns() const { return ReadWideLines(RecordArgsPath() + L".args"); }
@@ -112,12 +113,12 @@ TEST_F(RemovalTest, ManualRemovalBacksUpEachTickedAddonThenRemovesIt) {
 
   const auto bho = Records(L"BHO");
   ASSERT_EQ(bho.size(), 1u);
-  EXPECT_EQ(bho[0], (recovery::RecoveryRecord{L"Helper A", L"", L"test_addon_server.dll", server, kA + L" (64-bit)"}));
+  EXPECT_EQ(bho[0], (recovery::RecoveryRecord{L"Helper A", L"", L"test_addon_server.dll", server, recovery::RecordIdWithView(kA, kOwnView)}));
   const auto toolbars = Records(L"TOOLBAR");
   ASSERT_EQ(toolbars.size(), 2u);
   std::vector<std::wstring> ids{toolbars[0][4], toolbars[1][4]};
   std::sort(ids.begin(), ids.end());
-  EXPECT_EQ(ids, (std::vector<std::wstring>{L"1" + kC + L" (64-bit)", kD}));
+  EXPECT_EQ(ids, (std::vector<std::wstring>{recovery::RecordIdWithView(L"1" + kC, kOwnView), kD}));
   const auto icons = Records(L"ICON");
   ASSERT_EQ(icons.size(), 1u);  // the two rows give the same record
   EXPECT_EQ(icons[0], (recovery::RecoveryRecord{L"Go", L"http://go.example/", kE}));
@@ -125,7 +126,7 @@ TEST_F(RemovalTest, ManualRemovalBacksUpEachTickedAddonThenRemovesIt) {
   const auto exported = ReadAnsiLines(env_.store.datFolder + L"\\" + kE);
   ASSERT_GE(exported.size(), 4u);
   EXPECT_EQ(exported[0], "ROOT_KEY = HKEY_LOCAL_MACHINE");
-  EXPECT_EQ(exported[3], "REGISTRY_VIEW = 64-bit");
+  EXPECT_EQ(exported[3], kOwnView == RegistryView::Bits64 ? "REGISTRY_VIEW = 64-bit" : "REGISTRY_VIEW = 32-bit");
   EXPECT_EQ(CountOf(exported, "ButtonText = str::Go"), 1u);
   // Removing changes no exclusion.
   EXPECT_EQ(SettingsFile(env_.settingsPath).ReadText(L"INIT_EXCEPT", L"BHO"), L"test_addon_server.dll");
@@ -268,7 +269,7 @@ TEST_F(UninstallerTest, YesRunsEveryUninstallerOnceAskedAndBacksUpNone) {
   EXPECT_FALSE(HasToolbarValue(kC));
   const auto records = Records(L"TOOLBAR");
   ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(records[0][4], L"1" + kC + L" (64-bit)");
+  EXPECT_EQ(records[0][4], recovery::RecordIdWithView(L"1" + kC, kOwnView));
 }
 
 TEST_F(UninstallerTest, NoRemovesEveryToolbarThroughTheRegistry) {
@@ -367,7 +368,11 @@ TEST_F(RemovalTest, ExportAndImportKeepTheRegistryView) {
   const std::wstring base = kExtensionsKey;
   Machine(base + L"\\" + kE, RegistryView::Bits32).WriteString(L"ButtonText", L"Thirty-two");
   ASSERT_TRUE(recovery::ExportRegistryKey(env_.store, HKEY_LOCAL_MACHINE, base, kE, nullptr, RegistryView::Bits32));
-  platform::RegKey::DeleteKeyTree(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Microsoft\\Internet Explorer\\Extensions\\" + kE);
+  {
+    platform::RegKey extensions;
+    ASSERT_EQ(extensions.Open(HKEY_LOCAL_MACHINE, base, platform::kKeyReadWrite | KEY_WOW64_32KEY), ERROR_SUCCESS);
+    extensions.DeleteTree(kE);
+  }
   ASSERT_FALSE(MachineKeyExists(base + L"\\" + kE, RegistryView::Bits32));
   const std::wstring file = recovery::RegistryExportPath(env_.store, kE);
   EXPECT_EQ(ReadAnsiLines(file)[3], "REGISTRY_VIEW = 32-bit");
