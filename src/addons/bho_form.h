@@ -56,6 +56,14 @@ class TBHOForm : public ui::Form {
   void btnAllUncheckClick();
   void btnDelClick();
   void btnCancelClick();
+  void lv1ColumnClick(int column) { lvColumnClick(*lv1, column); }
+  void lv2ColumnClick(int column) { lvColumnClick(*lv2, column); }
+  void lv3ColumnClick(int column) { lvColumnClick(*lv3, column); }
+  void lv1MouseDown(const ui::ListHit& hit) { lvMouseDown(*lv1, hit); }
+  void lv2MouseDown(const ui::ListHit& hit) { lvMouseDown(*lv2, hit); }
+  void lv3MouseDown(const ui::ListHit& hit) { lvMouseDown(*lv3, hit); }
+  // What the three lists share: sorting by the clicked column, and the tick
+  // cells (column 0 flips the removal tick, column 1 the exclusion mark).
   void lvColumnClick(ui::ListView& list, int column);
   void lvMouseDown(ui::ListView& list, const ui::ListHit& hit);
   void FormClose();

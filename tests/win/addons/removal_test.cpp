@@ -386,3 +386,47 @@ TEST_F(RemovalTest, ExportAndImportKeepTheRegistryView) {
 
 }  // namespace
 }  // namespace vantrel::test
+
+namespace vantrel::test {
+namespace {
+
+class FakeHost : public ui::ToolHost {
+ public:
+  HWND Owner() const override { return nullptr; }
+  unsigned OsFamily() const override { return 0; }
+  bool TopMost() const override { return false; }
+  std::wstring ToggleCaption() const override { return L"Vantrel Off"; }
+  std::wstring ExceptSetText() const override { return L"Host set"; }
+  std::wstring ExceptCancelText() const override { return L"Host cancel"; }
+};
+
+struct Seen {
+  bool visible = false;
+};
+Seen seen;
+
+void CALLBACK LookAndClose(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND window = ::FindWindowW(TBHOForm::kClassName, nullptr);
+  if (!window) return;
+  ::KillTimer(nullptr, id);
+  seen.visible = ::IsWindowVisible(window);
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+}
+
+TEST_F(RemovalTest, TheMainWindowsOpeningIsManualEvenAfterAStaleFlag) {
+  const std::wstring clsid = L"{AAAAAAAA-0000-0000-0000-000000000001}";
+  RegisterClass(clsid, L"Helper A", TestServerPath());
+  AddBho(clsid);
+  AddonAutoReset = true;  // left set by mistake: the main window's button still opens the manual window
+  seen = {};
+  FakeHost host;
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, LookAndClose);
+  ShowBhoForm(host, env_.settingsPath);
+  ::KillTimer(nullptr, timer);
+  EXPECT_TRUE(seen.visible);
+  EXPECT_FALSE(AddonAutoReset);
+  EXPECT_TRUE(MachineKeyExists(std::wstring(kBhoKey) + L"\\" + clsid));
+}
+
+}  // namespace
+}  // namespace vantrel::test
