@@ -319,12 +319,12 @@ void TBHOForm::Fill() {
   for (const auto& row : addons::ListBrowserHelperObjects(bhoExclusions_, env_.sources)) {
     const int i = lv1->AddItem({row.Name, L"", row.Company, row.FileName, row.FullPath}, kBoxEmpty);
     SetExclusionMark(*lv1, i, row.Excluded);
-    clsids_.push_back({row.Clsid, row.View});
+    clsids_.push_back({row.Clsid, row.View, row.FullPath, L""});
   }
   for (const auto& row : addons::ListToolbars(toolbarExclusions_, env_.sources)) {
     const int i = lv2->AddItem({row.Name, L"", row.Company, row.UninstallCommand, row.FullPath}, kBoxEmpty);
     SetExclusionMark(*lv2, i, row.Excluded);
-    toolbarIds_.push_back({row.ToolbarId, row.View});
+    toolbarIds_.push_back({row.ToolbarId, row.View, row.FullPath, row.UninstallCommand});
   }
   for (const auto& row : addons::ListExtensionButtons(iconExclusions_, env_.sources)) {
     const int i = lv3->AddItem({row.ButtonText, L"", row.Exec, row.KeyName}, kBoxEmpty);
@@ -401,9 +401,9 @@ void TBHOForm::LoadResetExclusions() {
 bool TBHOForm::SaveResetExclusions() {
   std::vector<std::wstring> bho, toolbar, icon;
   for (int i = 0; i < lv1->Count(); ++i)
-    if (RowExcluded(*lv1, i)) bho.push_back(lv1->ItemText(i, 3));
+    if (RowExcluded(*lv1, i)) bho.push_back(addons::FileNameOfPath(clsids_.at(i).fullPath));
   for (int i = 0; i < lv2->Count(); ++i)
-    if (RowExcluded(*lv2, i)) toolbar.push_back(addons::FileNameOfPath(lv2->ItemText(i, 4)));
+    if (RowExcluded(*lv2, i)) toolbar.push_back(addons::FileNameOfPath(toolbarIds_.at(i).fullPath));
   for (int i = 0; i < lv3->Count(); ++i)
     if (RowExcluded(*lv3, i)) icon.push_back(lv3->ItemText(i, 0));
   const SettingsFile file(env_.settingsPath, hwnd());
@@ -455,8 +455,8 @@ void TBHOForm::DeleteAddons(bool automatic) {
 // its backup could not be written, in which case nothing was changed.
 bool TBHOForm::RemoveBho(int row) {
   const HiddenId& id = clsids_.at(row);
-  const std::wstring fullPath = lv1->ItemText(row, 4);
-  const recovery::RecoveryRecord record{lv1->ItemText(row, 0), lv1->ItemText(row, 2), lv1->ItemText(row, 3), fullPath,
+  const std::wstring& fullPath = id.fullPath;
+  const recovery::RecoveryRecord record{lv1->ItemText(row, 0), lv1->ItemText(row, 2), addons::FileNameOfPath(fullPath), fullPath,
                                         recovery::RecordIdWithView(id.id, id.view)};
   if (!recovery::AppendRecoveryRecord(env_.store, recovery::kBhoSection, record)) return false;
   Unregister(fullPath, id.view);
@@ -467,7 +467,7 @@ bool TBHOForm::RemoveBho(int row) {
 
 bool TBHOForm::RemoveToolbar(int row, bool automatic, bool& asked, bool& runUninstallers) {
   const HiddenId& id = toolbarIds_.at(row);
-  const std::wstring uninstall = lv2->ItemText(row, 3);
+  const std::wstring& uninstall = id.uninstallCommand;
   if (!uninstall.empty()) {
     if (automatic) {
       asked = runUninstallers = true;
@@ -483,7 +483,7 @@ bool TBHOForm::RemoveToolbar(int row, bool automatic, bool& asked, bool& runUnin
     return true;
   }
 
-  const std::wstring fullPath = lv2->ItemText(row, 4);
+  const std::wstring& fullPath = id.fullPath;
   const recovery::RecoveryRecord record{lv2->ItemText(row, 0), lv2->ItemText(row, 2), uninstall, fullPath,
                                         recovery::RecordIdWithView(id.id, id.view)};
   if (!recovery::AppendRecoveryRecord(env_.store, recovery::kToolbarSection, record)) return false;

@@ -73,9 +73,13 @@ class TBHOForm : public ui::Form {
   void DeleteAddons(bool automatic);
 
   // The hidden ids kept in step with the rows of lv1 and lv2.
+  // Beside the id, the texts the removal works with, kept whole (a list
+  // view cell gives back only so much).
   struct HiddenId {
     std::wstring id;
     addons::RegistryView view = addons::RegistryView::Default;
+    std::wstring fullPath;
+    std::wstring uninstallCommand;  // toolbars only
   };
   const std::vector<HiddenId>& Clsids() const { return clsids_; }
   const std::vector<HiddenId>& ToolbarIds() const { return toolbarIds_; }
