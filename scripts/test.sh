@@ -9,6 +9,8 @@
 #                     root folder: see tests/wine/env.sh)
 #   build/win64       the same sources and tests for 64-bit Windows under 64-bit
 #                     Wine: covers what the chosen 32-bit Wine cannot do
+#   build/release     the release files of the 32-bit build (scripts/release.sh),
+#                     checked, and its installer run under Wine (tests/release)
 # Windows tests run in throwaway prefixes under Xvfb. Knobs:
 #   VANTREL_FORCE_WINE_ROOT=1   the 32-bit tests use the Wine root even where
 #                               the machine's 32-bit Wine works
@@ -82,6 +84,10 @@ if [ "${VANTREL_SKIP_WIN64:-0}" = 0 ] || [ $win32_skipped = 1 ]; then
   python3 "$root/tools/check_deliverables.py" "$build/win64/bin" x86_64 || status=1
   windows_tests "$build/win64" win64
 fi
+
+step "release: zip, checksums and installer of the 32-bit build"
+VANTREL_RELEASE_BIN="$build/win32/bin" "$root/scripts/release.sh" >/dev/null &&
+  "$root/tests/release/run.sh" "$build/release" "$build/win32/bin" || status=1
 
 echo
 echo "scripts/test.sh took $(( $(date +%s) - started )) s"

@@ -8,8 +8,10 @@
 #include "core/helpers.h"
 #include "core/os_version.h"
 #include "core/settings_file.h"
+#include "diskclean/hdd_form.h"
 #include "platform/dialogs.h"
 #include "mainwindow/main_form_toggle.h"
+#include "activex/init_activex_form.h"
 #include "tweak/tweak_toggle.h"
 #include "tweak/network.h"
 #include "tweak/ping_status_form.h"
@@ -295,6 +297,17 @@ void TVantrelMainForm::ApplySiteLaunchers(bool use, const LauncherSet& launchers
   ApplyLaunchers(site_, use, launchers);
 }
 
+void TVantrelMainForm::ApplyProgramLaunchers(bool use, const LauncherTexts& names, const LauncherTexts& paths) {
+  LauncherSet launchers;
+  for (size_t k = 0; k < 4; ++k) launchers[k] = {names[k], paths[k]};
+  ApplyProgramLaunchers(use, launchers);
+}
+void TVantrelMainForm::ApplySiteLaunchers(bool use, const LauncherTexts& names, const LauncherTexts& addresses) {
+  LauncherSet launchers;
+  for (size_t k = 0; k < 4; ++k) launchers[k] = {names[k], addresses[k]};
+  ApplySiteLaunchers(use, launchers);
+}
+
 void TVantrelMainForm::ApplyLaunchers(LauncherKind& kind, bool use, const LauncherSet& launchers) {
   kind.launchers = launchers;
   for (size_t k = 0; k < 4; ++k) kind.buttons[k]->SetText(launchers[k].name);
@@ -362,6 +375,8 @@ std::wstring TVantrelMainForm::WebHost() const { return KoreanUi ? VANTREL_WEB_K
 void TVantrelMainForm::btnVantrelClick() { RunTweakToggle(*this); }
 void TVantrelMainForm::btnInitNetRegClick() { ShowTweakStatus(hwnd(), ToggleCaption()); }
 void TVantrelMainForm::btnHDDClick() { OpenHddForm(); }
+
+void TVantrelMainForm::OpenHddForm() { ShowHddForm(*this); }
 void TVantrelMainForm::btnStartProgramClick() {
   OpenStartProgramForm();
   ReassertTopMost();
@@ -370,11 +385,15 @@ void TVantrelMainForm::btnInitIEClick() { OpenBhoForm(); }
 
 void TVantrelMainForm::OpenBhoForm() { ShowBhoForm(*this, settingsPath_); }
 void TVantrelMainForm::btnInitActXClick() { OpenActiveXForm(); }
+
+void TVantrelMainForm::OpenActiveXForm() { ShowInitActiveXForm(*this); }
 void TVantrelMainForm::btnSetEnvClick() {
   OpenSetEnvForm();
   ReassertTopMost();
 }
 void TVantrelMainForm::btnRecoveryClick() { OpenSysRecoveryForm(); }
+
+void TVantrelMainForm::OpenSetEnvForm() { ShowSetEnvForm(*this, *this); }
 
 void TVantrelMainForm::btnUpdateClick() {
   std::wstring ownVersion;
