@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "addons/bho_form.h"
 #include "core/app_state.h"
 #include "core/build_config.h"
 #include "core/helpers.h"
@@ -383,6 +384,8 @@ void TVantrelMainForm::btnStartProgramClick() {
   ReassertTopMost();
 }
 void TVantrelMainForm::btnInitIEClick() { OpenBhoForm(); }
+
+void TVantrelMainForm::OpenBhoForm() { ShowBhoForm(*this, settingsPath_); }
 void TVantrelMainForm::btnInitActXClick() { OpenActiveXForm(); }
 
 void TVantrelMainForm::OpenActiveXForm() { ShowInitActiveXForm(*this); }

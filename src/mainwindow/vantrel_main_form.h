@@ -156,10 +156,10 @@ class TVantrelMainForm : public ui::Form, public ui::ToolHost, public SetEnvHost
   std::wstring WebHost() const;
   // Each opens its tool window through the function beside that window,
   // handing it this window as its ui::ToolHost. The windows arrive with their
-  // own modules; until then these do nothing.
+  // own modules; the recovery window is still to come and does nothing yet.
   void OpenHddForm();
   void OpenStartProgramForm();
-  void OpenBhoForm() {}
+  void OpenBhoForm();
   void OpenActiveXForm();
   void OpenSetEnvForm();
   void OpenSysRecoveryForm() {}

@@ -254,8 +254,16 @@ bool DeletePayloadFile(const RecoveryStore& store, const std::wstring& name) {
   return DeleteEntryFile(path);
 }
 
+REGSAM ViewFlag(RegistryView view) {
+  switch (view) {
+    case RegistryView::Bits64: return KEY_WOW64_64KEY;
+    case RegistryView::Bits32: return KEY_WOW64_32KEY;
+    default: return 0;
+  }
+}
+
 bool ExportRegistryKey(const RecoveryStore& store, HKEY root, const std::wstring& baseKey,
-                       const std::wstring& keyName, std::vector<std::wstring>* leftOut) {
+                       const std::wstring& keyName, std::vector<std::wstring>* leftOut, RegistryView view) {
   const std::wstring file = RegistryExportPath(store, keyName);
   if (file.empty() || !AnsiRoundTrips(baseKey) || !AnsiRoundTrips(keyName)) return false;
   FolderHold hold(store.datFolder);
@@ -266,7 +274,7 @@ bool ExportRegistryKey(const RecoveryStore& store, HKEY root, const std::wstring
   out.baseKey = baseKey;
   out.keyName = keyName;
   platform::RegKey key;
-  if (key.Open(root, baseKey + L"\\" + keyName, KEY_READ) != ERROR_SUCCESS) return false;
+  if (key.Open(root, baseKey + L"\\" + keyName, KEY_READ | ViewFlag(view)) != ERROR_SUCCESS) return false;
   std::vector<platform::RegValue> values;
   if (key.Values(&values) != ERROR_SUCCESS) return false;
   for (const auto& v : values) {
@@ -289,7 +297,8 @@ bool ExportRegistryKey(const RecoveryStore& store, HKEY root, const std::wstring
     }
     out.values.push_back(std::move(line));
   }
-  const auto lines = FormatExportLines(out);
+  auto lines = FormatExportLines(out);
+  if (view != RegistryView::Default && lines.size() >= 3) lines.insert(lines.begin() + 3, ExportViewLine(view));
   std::wstring text;
   for (const auto& line : lines) text += line + L"\r\n";
   const std::string bytes = platform::ToNarrow(text);
@@ -304,11 +313,12 @@ bool ExportRegistryKey(const RecoveryStore& store, HKEY root, const std::wstring
 }
 
 bool ExportRegistryKey(HKEY root, const std::wstring& baseKey, const std::wstring& keyName,
-                       std::vector<std::wstring>* leftOut) {
-  return ExportRegistryKey(RecoveryStore::System(), root, baseKey, keyName, leftOut);
+                       std::vector<std::wstring>* leftOut, RegistryView view) {
+  return ExportRegistryKey(RecoveryStore::System(), root, baseKey, keyName, leftOut, view);
 }
 
-bool ImportRegistryExport(const std::wstring& file, const std::optional<std::wstring>& allowedBaseKey) {
+bool ImportRegistryExport(const std::wstring& file, const std::optional<std::wstring>& allowedBaseKey,
+                          std::optional<RegistryView> view) {
   if (!platform::FileExists(file)) return false;
   UniqueFile handle(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -321,13 +331,15 @@ bool ImportRegistryExport(const std::wstring& file, const std::optional<std::wst
     return false;
   handle.reset();
   bytes.resize(std::min(bytes.size(), bytes.find('\0')));
-  const auto parsed = ParseExportLines(SplitLines(platform::ToWide(bytes)));
+  const auto lines = SplitLines(platform::ToWide(bytes));
+  const auto parsed = ParseExportLines(lines);
   if (!parsed || !IsImportableKey(parsed->baseKey, parsed->keyName)) return false;
   if (allowedBaseKey && !SameKeyPath(parsed->baseKey, *allowedBaseKey)) return false;
 
   platform::RegKey key;
   if (key.Create(parsed->userRoot ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
-                 parsed->baseKey + L"\\" + parsed->keyName, KEY_ALL_ACCESS) != ERROR_SUCCESS)
+                 parsed->baseKey + L"\\" + parsed->keyName,
+                 KEY_ALL_ACCESS | ViewFlag(view ? *view : ExportViewOfLines(lines))) != ERROR_SUCCESS)
     return false;
   bool ok = true;
   for (const auto& v : parsed->values) {

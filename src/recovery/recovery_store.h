@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "recovery/recovery_format.h"
+#include "recovery/registry_view.h"
 
 namespace vantrel::recovery {
 
@@ -97,17 +98,27 @@ bool DeletePayloadFile(const RecoveryStore& store, const std::wstring& name);
 // that cannot be written as lines (other types than text and DWORD, names
 // holding " = ", line breaks, characters outside the ANSI code page) are
 // left out and named in `leftOut`. True when the file was written.
+// `view` (64-bit Windows): the key is read in that registry view and the
+// file names it (registry_view.h); Default reads without a view flag and
+// writes the file as before.
 bool ExportRegistryKey(const RecoveryStore& store, HKEY root, const std::wstring& baseKey,
-                       const std::wstring& keyName, std::vector<std::wstring>* leftOut = nullptr);
+                       const std::wstring& keyName, std::vector<std::wstring>* leftOut = nullptr,
+                       RegistryView view = RegistryView::Default);
 bool ExportRegistryKey(HKEY root, const std::wstring& baseKey, const std::wstring& keyName,
-                       std::vector<std::wstring>* leftOut = nullptr);
+                       std::vector<std::wstring>* leftOut = nullptr, RegistryView view = RegistryView::Default);
 
 // Writes the values of an export file back: key root\base\name (created
 // when missing); texts as REG_SZ, numbers as REG_DWORD. Nothing is written
 // when the file is missing, lacks a header line, or names a key outside its
 // base (IsImportableKey); with `allowedBaseKey` the base must also be that
 // key (the recovery window passes the extension key of its ICON records).
-// True when the key was opened and the values written.
-bool ImportRegistryExport(const std::wstring& file, const std::optional<std::wstring>& allowedBaseKey = std::nullopt);
+// True when the key was opened and the values written. The key is written
+// in `view` when given, else in the view the file names (none: no view
+// flag, as for files of earlier versions).
+bool ImportRegistryExport(const std::wstring& file, const std::optional<std::wstring>& allowedBaseKey = std::nullopt,
+                          std::optional<RegistryView> view = std::nullopt);
+
+// The access flag of a view: KEY_WOW64_64KEY, KEY_WOW64_32KEY or 0.
+REGSAM ViewFlag(RegistryView view);
 
 }  // namespace vantrel::recovery
