@@ -9,6 +9,7 @@
 #include <array>
 #include <string>
 
+#include "core/registry_paths.h"
 #include "settings/set_env_rules.h"
 #include "ui/controls.h"
 #include "ui/edit.h"
@@ -32,8 +33,7 @@ class SetEnvHost {
   virtual void ApplySiteLaunchers(bool use, const LauncherTexts& names, const LauncherTexts& addresses) = 0;
 };
 
-// HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Run and its value "Vantrel".
-inline constexpr wchar_t kRunKeyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+// The value "Vantrel" of the machine's Run key (kRunKeyPath).
 inline constexpr wchar_t kRunValueName[] = L"Vantrel";
 // The running program's full path in double quotes: the data of the Run value.
 std::wstring RunValueData();

@@ -5,10 +5,9 @@
 #include <string_view>
 #include <vector>
 
-namespace vantrel {
+#include "core/registry_paths.h"  // kRunKeyPath, the Run key below both roots
 
-// The Run key below both roots.
-inline constexpr std::wstring_view kRunKeyPath = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+namespace vantrel {
 
 // Location texts of start-up entries; they are stored in recovery records,
 // and deletion and restore go by them.
