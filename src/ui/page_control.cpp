@@ -13,6 +13,7 @@ class PageControl::Strip : public Control {
   // The strip has already moved when it tells; a refused move is undone
   // before anything is shown (the strip draws the change after this).
   LRESULT OnNotify(NMHDR& header) override {
+    if (header.code == TCN_KEYDOWN) owner_.KeyPressed(reinterpret_cast<NMTCKEYDOWN&>(header).wVKey);
     if (header.code == TCN_SELCHANGE) owner_.UserSelected(TabCtrl_GetCurSel(hwnd()));
     return 0;
   }
@@ -93,6 +94,21 @@ bool PageControl::UserSelected(int index) {
   }
   SetActiveIndex(index);
   return true;
+}
+
+void PageControl::KeyPressed(WORD key) {
+  const int step = key == VK_LEFT ? -1 : key == VK_RIGHT ? 1 : 0;
+  const int next = active_ + step;
+  if (step == 0 || next < 0 || next >= SheetCount() || SheetEnabled(next)) return;
+  // The strip moves one tab in the key's direction after this; a disabled
+  // tab in the way is stepped over by putting the strip just before the
+  // next enabled one (quietly: the sheet shown does not change here).
+  for (int target = next + step; target >= 0 && target < SheetCount(); target += step) {
+    if (SheetEnabled(target)) {
+      TabCtrl_SetCurSel(strip_->hwnd(), target - step);
+      return;
+    }
+  }
 }
 
 void PageControl::SetSheetEnabled(int index, bool enabled) {

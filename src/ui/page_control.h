@@ -31,8 +31,9 @@ class PageControl : public Panel {
   // would go to); false keeps the current sheet and tab.
   std::function<bool(int index)> onChanging;
 
-  // A disabled sheet's tab cannot be picked by click or keyboard. A sheet
-  // that is shown when it is disabled stays shown.
+  // A disabled sheet's tab cannot be picked by click or keyboard (the arrow
+  // keys step over it to the next enabled tab). A sheet that is shown when
+  // it is disabled stays shown.
   void SetSheetEnabled(int index, bool enabled);
   bool SheetEnabled(int index) const;
 
@@ -46,6 +47,8 @@ class PageControl : public Panel {
   // The strip moved to `index` by the user's click or key; false when the
   // move was refused (the strip is then put back).
   bool UserSelected(int index);
+  // An arrow key is about to move the strip.
+  void KeyPressed(WORD key);
   Strip* strip_ = nullptr;
   std::vector<Panel*> sheets_;
   std::vector<bool> enabled_;

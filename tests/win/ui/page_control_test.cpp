@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "kit_test_form.h"
 #include "ui/page_control.h"
 
@@ -59,15 +61,16 @@ TEST(PageControl, UserChoiceIsRefusedByTheHandlerOrByADisabledSheet) {
     Input input;
     bool disableTwo;
     bool refuse;
-    int expected;
+    int expected;  // the sheet shown afterwards
+    int asked;     // the tab the handler was asked about (-1: not asked)
   };
   const Case cases[] = {
-      {"click, allowed", Input::Click, false, false, 1},
-      {"click, refused by the handler", Input::Click, false, true, 0},
-      {"click on a disabled tab", Input::Click, true, false, 0},
-      {"key, allowed", Input::RightKey, false, false, 1},
-      {"key, refused by the handler", Input::RightKey, false, true, 0},
-      {"key onto a disabled tab", Input::RightKey, true, false, 0},
+      {"click, allowed", Input::Click, false, false, 1, 1},
+      {"click, refused by the handler", Input::Click, false, true, 0, 1},
+      {"click on a disabled tab", Input::Click, true, false, 0, -1},
+      {"key, allowed", Input::RightKey, false, false, 1, 1},
+      {"key, refused by the handler", Input::RightKey, false, true, 0, 1},
+      {"key past a disabled tab", Input::RightKey, true, false, 2, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -89,9 +92,9 @@ TEST(PageControl, UserChoiceIsRefusedByTheHandlerOrByADisabledSheet) {
     EXPECT_EQ(p.control.ActiveIndex(), c.expected);
     EXPECT_EQ(TabCtrl_GetCurSel(p.strip), c.expected);  // the strip agrees with the sheet
     EXPECT_EQ(p.Shown(), c.expected);
-    EXPECT_EQ(changed, c.expected == 1 ? 1 : -1);
+    EXPECT_EQ(changed, c.expected == 0 ? -1 : c.expected);
     // The handler is asked with the tab the user went for, never for a disabled one.
-    EXPECT_EQ(asked, c.disableTwo ? -1 : 1);
+    EXPECT_EQ(asked, c.asked);
   }
 }
 
@@ -111,6 +114,39 @@ TEST(PageControl, RefusedMoveLeavesTheStripReadyForTheNextOne) {
   EXPECT_EQ(p.control.ActiveIndex(), 1);
   ClickTab(p.strip, 0);
   EXPECT_EQ(p.control.ActiveIndex(), 0);
+}
+
+TEST(PageControl, ArrowKeysStepOverADisabledTab) {
+  Pages p;
+  p.control.SetSheetEnabled(1, false);
+  std::vector<int> asked;
+  p.control.onChanging = [&](int index) {
+    asked.push_back(index);
+    return true;
+  };
+  PressKey(p.strip, VK_RIGHT);
+  EXPECT_EQ(p.control.ActiveIndex(), 2);
+  EXPECT_EQ(TabCtrl_GetCurSel(p.strip), 2);
+  EXPECT_EQ(p.Shown(), 2);
+  PressKey(p.strip, VK_RIGHT);  // nothing beyond the last tab
+  EXPECT_EQ(p.control.ActiveIndex(), 2);
+  PressKey(p.strip, VK_LEFT);
+  EXPECT_EQ(p.control.ActiveIndex(), 0);
+  EXPECT_EQ(asked, (std::vector<int>{2, 0}));
+
+  // With nothing enabled beyond it, the disabled tab is a wall.
+  p.control.SetSheetEnabled(2, false);
+  PressKey(p.strip, VK_RIGHT);
+  EXPECT_EQ(p.control.ActiveIndex(), 0);
+  EXPECT_EQ(TabCtrl_GetCurSel(p.strip), 0);
+  EXPECT_EQ(p.Shown(), 0);
+
+  // A refused step over keeps the first tab.
+  p.control.SetSheetEnabled(2, true);
+  p.control.onChanging = [](int) { return false; };
+  PressKey(p.strip, VK_RIGHT);
+  EXPECT_EQ(p.control.ActiveIndex(), 0);
+  EXPECT_EQ(TabCtrl_GetCurSel(p.strip), 0);
 }
 
 TEST(PageControl, EnablingAgainAndTheProgramsOwnChoice) {
