@@ -15,7 +15,7 @@ set(GRAPHVIZ_GRAPH_NAME "Vantrel")
 set(GRAPHVIZ_EXTERNAL_LIBS FALSE)
 set(GRAPHVIZ_GENERATE_PER_TARGET FALSE)
 set(GRAPHVIZ_GENERATE_DEPENDERS FALSE)
-set(GRAPHVIZ_IGNORE_TARGETS "^gtest" "^win_" "^e2e" "test" "^layer_link_check" "^fake_" "bench$" "^wait_window$" "^show_tweak_window$")
+set(GRAPHVIZ_IGNORE_TARGETS "^gtest" "^win_" "^e2e" "test" "^layer_link_check" "^fake_" "bench$" "^wait_window$" "^show_.*_window$")
 OPT
 cmake -S "$root" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
   -DVANTREL_BUILD_TESTS=OFF --graphviz="$work/graph.dot" >/dev/null

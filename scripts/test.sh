@@ -23,6 +23,7 @@ started=$(date +%s)
 . "$root/tests/wine/env.sh"
 
 status=0
+win32_skipped=0
 step() { echo; echo "=== $* ($(( $(date +%s) - started )) s)"; }
 launcher=()
 command -v ccache >/dev/null 2>&1 && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
@@ -37,7 +38,16 @@ windows_tests() {  # DIR ARCH
   local dir=$1 arch=$2
   vantrel_wine_env "$dir" "$arch"
   vantrel_wine_down >/dev/null 2>&1
-  vantrel_wine_up || { status=1; return; }
+  vantrel_wine_up
+  case $? in
+    0) ;;
+    3) echo "SKIPPED: every test of the $arch build. This machine cannot start a 32-bit Windows program"
+       echo "  under any Wine (its kernel runs no 32-bit code, which the 32-bit Wine and WoW64 mode both need)."
+       echo "  The 32-bit deliverables were checked as files above; the 64-bit build runs the same tests below."
+       win32_skipped=1
+       return ;;
+    *) status=1; return ;;
+  esac
   echo "Windows tests of $dir ($arch build) under $VANTREL_WINE_DESC, prefix $WINEPREFIX"
   rm -rf "$dir/test-results"
   (cd "$dir" && VANTREL_TEST_RESULTS=$dir/test-results ctest --output-on-failure --timeout 900) || status=1
@@ -64,7 +74,8 @@ configure "$build/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -
 python3 "$root/tools/check_deliverables.py" "$build/win32/bin" i686 || status=1
 windows_tests "$build/win32" win32
 
-if [ "${VANTREL_SKIP_WIN64:-0}" = 0 ]; then
+# The 64-bit suite always runs when the 32-bit one could not.
+if [ "${VANTREL_SKIP_WIN64:-0}" = 0 ] || [ $win32_skipped = 1 ]; then
   step "64-bit Windows build and tests"
   configure "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" &&
     cmake --build "$build/win64" -j "$jobs" || exit 1

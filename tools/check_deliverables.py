@@ -10,7 +10,9 @@ export returns with `ret 8` as stdcall; Vantrel.exe carries resources of the nam
 type "100" with ids 101-104, a version resource 1.5.6.4 with the single
 translation 0412/949, and a manifest asking for administrator rights;
 VantrelUpdate.exe's manifest runs as invoker; no file carries debug sections
-(.debug_*, .stab*: release files are stripped). Prints 'N passed, N failed'.
+(.debug_*, .stab*: release files are stripped); no file imports a library that
+the loader would look for in the program folder (VERSION.dll: it is loaded at
+run time from the system folder instead). Prints 'N passed, N failed'.
 """
 import struct
 import sys
@@ -31,6 +33,13 @@ VISTA_ONLY = {
     "GetErrorMode", "GetThreadId", "ChangeWindowMessageFilter", "SetProcessDPIAware", "GetUserDefaultUILanguage2",
     "InterlockedCompareExchange64", "RegSetKeyValueW", "RegCopyTreeW", "GetLocaleInfoEx", "GetDurationFormatEx",
 }
+
+
+# Libraries that are not known to the loader on every supported system, so a
+# static import of one is first looked for in the program's own folder, where
+# a planted copy would run with the program's rights. They are loaded at run
+# time by their full system-folder path instead.
+SEARCHED_IMPORTS = {"version.dll"}
 
 
 class PE:
@@ -178,6 +187,9 @@ def main():
         check(f"{name}: machine {arch}", pe.machine == machine, hex(pe.machine))
         bad = runtime.intersection(pe.imports())
         check(f"{name}: no mingw runtime DLL", not bad, ", ".join(sorted(bad)))
+        searched = SEARCHED_IMPORTS.intersection(pe.imports())
+        check(f"{name}: no static import searched in the program folder", not searched,
+              ", ".join(sorted(searched)))
         debug = [n for n in pe.section_names if n.startswith((".debug", ".zdebug", ".stab", "/"))]
         check(f"{name}: stripped (no debug sections)", not debug, ", ".join(debug))
         if name != "Schedlet.dll":  # the library is only loaded on Vista and later

@@ -3,5 +3,11 @@
 #include <windows.h>
 
 #include "app/start_sequence.h"
+#include "platform/library_search.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return vantrel::RunVantrel(); }
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // Before anything loads a library: none is taken from the program folder
+  // or the current folder.
+  vantrel::platform::RestrictLibrarySearch();
+  return vantrel::RunVantrel();
+}

@@ -19,6 +19,7 @@
 #include "platform/dialogs.h"
 #include "platform/error_text.h"
 #include "platform/file_system.h"
+#include "platform/library_search.h"
 #include "platform/reg_key.h"
 #include "platform/ui_language.h"
 #include "platform/unique_handle.h"
@@ -237,14 +238,16 @@ void CloseWindowOrKill(HWND window) {
 }
 
 std::wstring GetFileVersionText(const std::wstring& path, const std::wstring& name) {
+  const platform::VersionFunctions& api = platform::VersionApi();
+  if (!api.complete()) return {};
   DWORD ignored = 0;
-  const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  const DWORD size = api.getFileVersionInfoSize(path.c_str(), &ignored);
   if (size == 0) return {};
   std::vector<BYTE> data(size);
-  if (!::GetFileVersionInfoW(path.c_str(), 0, size, data.data())) return {};
+  if (!api.getFileVersionInfo(path.c_str(), 0, size, data.data())) return {};
   WORD* translation = nullptr;
   UINT length = 0;
-  if (!::VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
+  if (!api.verQueryValue(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
                         &length) ||
       translation == nullptr || length < 2 * sizeof(WORD))
     return {};
@@ -252,7 +255,7 @@ std::wstring GetFileVersionText(const std::wstring& path, const std::wstring& na
   std::swprintf(digits, 16, L"%04X%04X", translation[0], translation[1]);
   const std::wstring query = std::wstring(L"\\StringFileInfo\\") + digits + L"\\" + name;
   wchar_t* value = nullptr;
-  if (!::VerQueryValueW(data.data(), query.c_str(), reinterpret_cast<void**>(&value), &length) ||
+  if (!api.verQueryValue(data.data(), query.c_str(), reinterpret_cast<void**>(&value), &length) ||
       value == nullptr || length == 0)
     return {};
   std::wstring text(value, length);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/helpers.h"
+#include "core/settings_rules.h"
 
 namespace vantrel {
 
@@ -54,6 +55,15 @@ bool SettingsFileExists(const std::wstring& file);
 // when the system refuses a write the user is told in a message box naming
 // the file and the write returns false, so that a writer of several keys
 // stops there (keys written before keep their new values).
+//
+// A value is written only when it reads back identical: one with a blank at
+// either end, enclosed in quotation marks, longer than 2,047 characters or
+// with characters the system's ANSI code page lacks, and a name list whose
+// names would not read back as the same names, is refused before anything is
+// written, with a message box naming the key and the reason.
+//
+// A file larger than 1 MB is neither read (every key gives its default) nor
+// written (every write returns false); the user is told once per file and run.
 class SettingsFile {
  public:
   SettingsFile() : SettingsFile(SettingsFilePath()) {}
@@ -78,6 +88,9 @@ class SettingsFile {
 
  private:
   bool WriteRaw(std::wstring_view section, std::wstring_view key, const std::wstring& value) const;
+  // True (after telling the user) when `value` must not be written.
+  bool RefuseUnstorable(std::wstring_view section, std::wstring_view key, SettingsValueProblem problem,
+                        const std::wstring& value) const;
 
   std::wstring path_;
   HWND owner_;

@@ -15,6 +15,17 @@ int DigitValue(wchar_t c, int base) {
   return v < base ? v : -1;
 }
 
+// The characters a profile reader may drop at the ends of a value: Windows
+// drops blanks and tabs, Wine every space character and Ctrl+Z. Refusing all
+// of them at the ends costs nothing.
+bool IsEdgeSpace(wchar_t c) {
+  if (c == L' ' || (c >= L'\t' && c <= L'\r') || c == 0x1A || c == 0x85 || c == 0xA0) return true;
+  return c == 0x1680 || (c >= 0x2000 && c <= 0x200B) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
+         c == 0x205F || c == 0x3000 || c == 0xFEFF;
+}
+
+bool IsQuote(wchar_t c) { return c == L'"' || c == L'\''; }
+
 }  // namespace
 
 std::optional<int> ParseSettingsInteger(std::wstring_view text) {
@@ -90,6 +101,35 @@ std::wstring SingleLineValue(std::wstring_view text) {
   for (auto& c : line)
     if (c == L'\r' || c == L'\n') c = L' ';
   return line;
+}
+
+std::wstring SettingsReadBack(std::wstring_view stored) {
+  while (!stored.empty() && IsEdgeSpace(stored.front())) stored.remove_prefix(1);
+  while (!stored.empty() && IsEdgeSpace(stored.back())) stored.remove_suffix(1);
+  if (stored.size() >= 2 && IsQuote(stored.front()) && stored.back() == stored.front())
+    stored = stored.substr(1, stored.size() - 2);
+  return CutSettingsText(stored);
+}
+
+SettingsValueProblem CheckSettingsText(std::wstring_view value) {
+  if (value.find_first_of(std::wstring_view(L"\0\r\n", 3)) != std::wstring_view::npos)
+    return SettingsValueProblem::kControlCharacter;
+  if (!value.empty() && (IsEdgeSpace(value.front()) || IsEdgeSpace(value.back())))
+    return SettingsValueProblem::kEdgeBlank;
+  if (value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front())
+    return SettingsValueProblem::kQuoted;
+  if (value.size() > kSettingsTextLimit) return SettingsValueProblem::kTooLong;
+  // Whatever else the reader might change shows here.
+  return SettingsReadBack(value) == value ? SettingsValueProblem::kNone : SettingsValueProblem::kEdgeBlank;
+}
+
+SettingsValueProblem CheckSettingsNames(const std::vector<std::wstring>& names) {
+  for (const auto& name : names)
+    if (name.find_first_of(std::wstring_view(L"\0\r\n", 3)) != std::wstring::npos)
+      return SettingsValueProblem::kControlCharacter;
+  const std::wstring joined = JoinNameList(names);
+  if (const SettingsValueProblem text = CheckSettingsText(joined); text != SettingsValueProblem::kNone) return text;
+  return SplitNameList(joined) == names ? SettingsValueProblem::kNone : SettingsValueProblem::kNamesMerge;
 }
 
 }  // namespace vantrel

@@ -41,4 +41,32 @@ std::wstring JoinNameList(const std::vector<std::wstring>& names);
 // blanks.
 std::wstring SingleLineValue(std::wstring_view text);
 
+// A settings file larger than this is neither read nor written: the profile
+// API would read it as empty and the next write would replace it whole.
+inline constexpr unsigned long long kSettingsFileLimit = 1ull << 20;
+
+// Why a value would not read back as it was written (the code page is
+// checked by the caller, which knows it).
+enum class SettingsValueProblem {
+  kNone,
+  kEdgeBlank,       // a blank (or another space character) at either end: the reader drops it
+  kQuoted,          // enclosed in a pair of the same quotation marks: the reader drops them
+  kTooLong,         // more than kSettingsTextLimit characters: the reader cuts it
+  kControlCharacter,  // a NUL or a line break: it would end the value or the line
+  kNamesMerge,      // a name list whose names would not come apart as the same names
+};
+
+// What the profile API gives back for a stored value: the text without the
+// space characters at either end, without one pair of enclosing quotation
+// marks ('...' or "..."), cut to the limit.
+std::wstring SettingsReadBack(std::wstring_view stored);
+
+// kNone when `value`, written as it is, reads back identical.
+SettingsValueProblem CheckSettingsText(std::wstring_view value);
+// kNone when the names, joined, read back identical as text and split into
+// the same names again (no name that holds "||" or a line break or ends
+// with "|" before another name, and no empty name at the end; a list of one
+// empty name reads back as no name).
+SettingsValueProblem CheckSettingsNames(const std::vector<std::wstring>& names);
+
 }  // namespace vantrel

@@ -1,5 +1,9 @@
 #include "mainwindow/main_layout.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+
 namespace vantrel {
 
 LauncherLayout LayoutLaunchers(bool use, const LauncherSet& launchers, const LauncherMetrics& m) {
@@ -37,16 +41,28 @@ int MainWindowHeight(const MainWindowHeights& h, int programRows, int siteRows, 
   return height;
 }
 
+namespace {
+
+// Distances and snapped positions in 64 bits: a window or work area near the
+// ends of the int range must neither overflow nor wrap into a false snap.
+bool Near(std::int64_t distance) { return distance >= -kSnapDistance && distance <= kSnapDistance; }
+
+int ClampToInt(std::int64_t value) {
+  return static_cast<int>(std::clamp<std::int64_t>(value, INT_MIN, INT_MAX));
+}
+
+}  // namespace
+
 SnapResult SnapToWorkArea(int x, int y, int cx, int cy, const WorkArea& a) {
-  auto near = [](int distance) { return distance >= -kSnapDistance && distance <= kSnapDistance; };
-  SnapResult r{x, y};
+  const std::int64_t width = cx, height = cy;
+  std::int64_t nx = x, ny = y;
   // Right and bottom first, both from the proposed position...
-  if (near(a.right - (x + cx))) r.x = a.right - cx;
-  if (near(a.bottom - (y + cy))) r.y = a.bottom - cy;
+  if (Near(std::int64_t{a.right} - (nx + width))) nx = std::int64_t{a.right} - width;
+  if (Near(std::int64_t{a.bottom} - (ny + height))) ny = std::int64_t{a.bottom} - height;
   // ...then left and top from the possibly moved one, so that they win.
-  if (near(r.x - a.left)) r.x = a.left;
-  if (near(r.y - a.top)) r.y = a.top;
-  return r;
+  if (Near(nx - a.left)) nx = a.left;
+  if (Near(ny - a.top)) ny = a.top;
+  return SnapResult{ClampToInt(nx), ClampToInt(ny)};
 }
 
 }  // namespace vantrel

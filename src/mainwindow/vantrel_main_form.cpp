@@ -7,6 +7,7 @@
 #include "core/helpers.h"
 #include "core/os_version.h"
 #include "core/settings_file.h"
+#include "diskclean/hdd_form.h"
 #include "platform/dialogs.h"
 #include "mainwindow/main_form_toggle.h"
 #include "tweak/tweak_toggle.h"
@@ -294,6 +295,17 @@ void TVantrelMainForm::ApplySiteLaunchers(bool use, const LauncherSet& launchers
   ApplyLaunchers(site_, use, launchers);
 }
 
+void TVantrelMainForm::ApplyProgramLaunchers(bool use, const LauncherTexts& names, const LauncherTexts& paths) {
+  LauncherSet launchers;
+  for (size_t k = 0; k < 4; ++k) launchers[k] = {names[k], paths[k]};
+  ApplyProgramLaunchers(use, launchers);
+}
+void TVantrelMainForm::ApplySiteLaunchers(bool use, const LauncherTexts& names, const LauncherTexts& addresses) {
+  LauncherSet launchers;
+  for (size_t k = 0; k < 4; ++k) launchers[k] = {names[k], addresses[k]};
+  ApplySiteLaunchers(use, launchers);
+}
+
 void TVantrelMainForm::ApplyLaunchers(LauncherKind& kind, bool use, const LauncherSet& launchers) {
   kind.launchers = launchers;
   for (size_t k = 0; k < 4; ++k) kind.buttons[k]->SetText(launchers[k].name);
@@ -361,6 +373,8 @@ std::wstring TVantrelMainForm::WebHost() const { return KoreanUi ? VANTREL_WEB_K
 void TVantrelMainForm::btnVantrelClick() { RunTweakToggle(*this); }
 void TVantrelMainForm::btnInitNetRegClick() { ShowTweakStatus(hwnd(), ToggleCaption()); }
 void TVantrelMainForm::btnHDDClick() { OpenHddForm(); }
+
+void TVantrelMainForm::OpenHddForm() { ShowHddForm(*this); }
 void TVantrelMainForm::btnStartProgramClick() {
   OpenStartProgramForm();
   ReassertTopMost();
@@ -372,6 +386,8 @@ void TVantrelMainForm::btnSetEnvClick() {
   ReassertTopMost();
 }
 void TVantrelMainForm::btnRecoveryClick() { OpenSysRecoveryForm(); }
+
+void TVantrelMainForm::OpenSetEnvForm() { ShowSetEnvForm(*this, *this); }
 
 void TVantrelMainForm::btnUpdateClick() {
   std::wstring ownVersion;

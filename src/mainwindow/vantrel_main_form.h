@@ -13,6 +13,7 @@
 #include "core/program_names.h"
 #include "mainwindow/main_form.h"
 #include "mainwindow/main_layout.h"
+#include "settings/set_env_form.h"
 #include "ui/controls.h"
 #include "ui/scale.h"
 #include "ui/tool_host.h"
@@ -22,7 +23,7 @@
 
 namespace vantrel {
 
-class TVantrelMainForm : public ui::Form, public ui::ToolHost {
+class TVantrelMainForm : public ui::Form, public ui::ToolHost, public SetEnvHost {
  public:
   static constexpr const wchar_t* kClassName = kMainWindowClass;  // "TVantrelMainForm"
   // Sent by a second start of the program: show the window on top (1123).
@@ -58,8 +59,8 @@ class TVantrelMainForm : public ui::Form, public ui::ToolHost {
   bool ToggleCaptionBold() const { return toggleBold_; }
   bool ResetStartupOnToggle() const { return resetStartupOnToggle_; }
   bool ResetIeOnToggle() const { return resetIeOnToggle_; }
-  void SetResetStartupOnToggle(bool reset) { resetStartupOnToggle_ = reset; }
-  void SetResetIeOnToggle(bool reset) { resetIeOnToggle_ = reset; }
+  void SetResetStartupOnToggle(bool reset) override { resetStartupOnToggle_ = reset; }
+  void SetResetIeOnToggle(bool reset) override { resetIeOnToggle_ = reset; }
   // The toggle's four questions ("Msg_KillProc1" to "Msg_KillProc4", unescaped); n = 1..4.
   const std::wstring& KillProcText(int n) const;
   // "Msg_Update1" to "Msg_Update3", unescaped; n = 1..3.
@@ -69,6 +70,10 @@ class TVantrelMainForm : public ui::Form, public ui::ToolHost {
   // window calls these after saving).
   void ApplyProgramLaunchers(bool use, const LauncherSet& launchers);
   void ApplySiteLaunchers(bool use, const LauncherSet& launchers);
+  // ---- what the settings window hands back (SetEnvHost)
+  std::wstring SettingsPath() const override { return settingsPath_; }
+  void ApplyProgramLaunchers(bool use, const LauncherTexts& names, const LauncherTexts& paths) override;
+  void ApplySiteLaunchers(bool use, const LauncherTexts& names, const LauncherTexts& addresses) override;
   bool ProgramLaunchersUsed() const { return program_.used; }
   bool SiteLaunchersUsed() const { return site_.used; }
   const LauncherSet& ProgramLaunchers() const { return program_.launchers; }
@@ -152,11 +157,11 @@ class TVantrelMainForm : public ui::Form, public ui::ToolHost {
   // Each opens its tool window through the function beside that window,
   // handing it this window as its ui::ToolHost. The windows arrive with their
   // own modules; until then these do nothing.
-  void OpenHddForm() {}
+  void OpenHddForm();
   void OpenStartProgramForm() {}
   void OpenBhoForm() {}
   void OpenActiveXForm() {}
-  void OpenSetEnvForm() {}
+  void OpenSetEnvForm();
   void OpenSysRecoveryForm() {}
 
   std::wstring settingsPath_;

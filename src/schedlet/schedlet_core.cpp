@@ -15,10 +15,9 @@ using platform::UniqueBstr;
 
 namespace {
 
-int Convert(DWORD flags, std::wstring_view text, char* out, int size) {
-  return ::WideCharToMultiByte(CP_ACP, flags, text.data(), static_cast<int>(text.size()), out, size,
-                               nullptr, nullptr);
-}
+// Command and arguments of the list are only shown: what the code page
+// lacks is shown as its default character.
+std::string ShownAnsi(std::wstring_view text) { return platform::ToNarrow(text); }
 
 bool IsFile(const char* path) {
   const DWORD attributes = ::GetFileAttributesA(path);
@@ -40,23 +39,6 @@ void WriteNewBackupFile(const char* path, std::string_view text) {
 }
 
 }  // namespace
-
-std::string ToAnsi(std::wstring_view text) {
-  if (text.empty()) return {};
-  if (text.size() > INT_MAX / 4) text = text.substr(0, INT_MAX / 4);
-  // WC_NO_BEST_FIT_CHARS is refused for a few code pages (UTF-8 as the ANSI
-  // code page); those convert exactly anyway.
-  DWORD flags = WC_NO_BEST_FIT_CHARS;
-  int n = Convert(flags, text, nullptr, 0);
-  if (n <= 0 && ::GetLastError() == ERROR_INVALID_FLAGS) {
-    flags = 0;
-    n = Convert(flags, text, nullptr, 0);
-  }
-  if (n <= 0) return {};
-  std::string out(static_cast<size_t>(n), '\0');
-  Convert(flags, text, out.data(), n);
-  return out;
-}
 
 std::wstring FromAnsi(const char* text) {
   if (!text) return {};
@@ -116,7 +98,10 @@ int WriteTaskList(ITaskFolder& root, TaskListWriter& out) {
     if (FAILED(tasks->get_Item(item.get(), task.GetAddressOf())) || !task) continue;
     UniqueBstr name, xml;
     if (FAILED(task->get_Name(name.put())) || FAILED(task->get_Xml(xml.put()))) continue;
-    const auto record = FormatTaskRecord(name.view(), xml.view(), ToAnsi);
+    // The caller hands the name back to delete the task: one the code page
+    // cannot hold exactly would name no task, so it is left out.
+    if (!platform::ToNarrowExact(name.view())) continue;
+    const auto record = FormatTaskRecord(name.view(), xml.view(), ShownAnsi);
     // The list ends with the last whole record that fits the caller's buffer.
     if (record && !out.Append(*record)) break;
   }
@@ -130,7 +115,10 @@ void BackUpAndDeleteTask(ITaskFolder& root, const std::wstring& name, const char
     ComPtr<IRegisteredTask> task;
     if (FAILED(root.GetTask(taskName.get(), task.GetAddressOf())) || !task) return;
     UniqueBstr xml;
-    if (SUCCEEDED(task->get_Xml(xml.put()))) WriteNewBackupFile(backupPath, ToAnsi(xml.view()));
+    // Only a definition that the code page holds exactly is a backup: one
+    // with characters turned into "?" would restore another task.
+    if (SUCCEEDED(task->get_Xml(xml.put())))
+      if (const auto bytes = platform::ToNarrowExact(xml.view())) WriteNewBackupFile(backupPath, *bytes);
   }
   if (IsFile(backupPath)) (void)root.DeleteTask(taskName.get(), 0);
 }

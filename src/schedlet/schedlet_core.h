@@ -28,10 +28,6 @@ inline constexpr int kStatusTasksFailed = -6;     // GetSchedletInfo: reading th
 inline constexpr int kStatusRegisterFailed = -6;  // AddSchedlet: the definition was refused
 inline constexpr int kStatusNoTasks = -7;         // the root folder holds no task
 
-// UTF-16 to the system ANSI code page; characters the code page lacks become
-// its default character (no look-alikes, which could forge a separator or a
-// path character).
-std::string ToAnsi(std::wstring_view text);
 // A NUL-terminated ANSI text to UTF-16; a null pointer gives empty text.
 std::wstring FromAnsi(const char* text);
 
@@ -49,7 +45,9 @@ struct RootFolder {
 RootFolder ConnectRootFolder();
 
 // Fills `out` with the list text of the root folder's tasks (hidden ones
-// included): 0, or -6 / -7 with their diagnostic text in `out`.
+// included): 0, or -6 / -7 with their diagnostic text in `out`. A task whose
+// name the ANSI code page cannot hold exactly is left out (it could not be
+// named again to delete it).
 int WriteTaskList(ITaskFolder& root, TaskListWriter& out);
 
 // After the set-up: the list of the connected root folder, or the set-up's
@@ -59,7 +57,8 @@ int WriteTaskListOrFailure(const RootFolder& root, TaskListWriter& out);
 // Saves the task's definition to a new hidden file at backupPath (never
 // replacing a file), then deletes the task -- but only while a backup of it
 // is at backupPath (the one just written, or an older one that was already
-// there), so a task is never deleted without a definition to restore.
+// there), so a task is never deleted without a definition to restore. A
+// definition that the ANSI code page cannot hold exactly is not written.
 void BackUpAndDeleteTask(ITaskFolder& root, const std::wstring& name, const char* backupPath);
 
 // Registers (creates or replaces) the task with the interactive logon of the

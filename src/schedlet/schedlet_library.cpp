@@ -13,6 +13,11 @@ namespace {
 
 using platform::UniqueFile;
 
+std::optional<std::string> ExactAnsi(const std::wstring& text) {
+  if (text.find(L'\0') != std::wstring::npos) return std::nullopt;  // would end the text early
+  return platform::ToNarrowExact(text, platform::kCodePageAnsi);
+}
+
 // Open for reading; others may read it too, but not change or delete it.
 UniqueFile OpenLocked(const std::wstring& path) {
   return UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -116,15 +121,19 @@ std::optional<std::wstring> SchedletLibrary::TaskListText() const {
 
 std::optional<int> SchedletLibrary::DeleteTask(const std::wstring& name, const std::wstring& backupPath) const {
   if (!delete_) return std::nullopt;
-  const std::string ansiName = platform::ToNarrow(name, platform::kCodePageAnsi);
-  const std::string ansiPath = platform::ToNarrow(backupPath, platform::kCodePageAnsi);
-  return delete_(ansiName.c_str(), ansiPath.c_str());
+  // A name or path that does not convert exactly would act on another task
+  // or save the backup elsewhere: the library is not called.
+  const auto ansiName = ExactAnsi(name);
+  const auto ansiPath = ExactAnsi(backupPath);
+  if (!ansiName || !ansiPath) return kNotConverted;
+  return delete_(ansiName->c_str(), ansiPath->c_str());
 }
 
 std::optional<int> SchedletLibrary::AddTask(const std::wstring& name, const std::string& definition) const {
   if (!add_) return std::nullopt;
-  const std::string ansiName = platform::ToNarrow(name, platform::kCodePageAnsi);
-  return add_(ansiName.c_str(), definition.c_str());
+  const auto ansiName = ExactAnsi(name);
+  if (!ansiName || definition.find('\0') != std::string::npos) return kNotConverted;
+  return add_(ansiName->c_str(), definition.c_str());
 }
 
 }  // namespace vantrel

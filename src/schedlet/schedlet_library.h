@@ -72,11 +72,16 @@ class SchedletLibrary {
   // GetSchedletInfo into the list buffer: the task list text (converted from
   // the ANSI code page) when the status is 0, else none.
   std::optional<std::wstring> TaskListText() const;
-  // DeleteSchedlet(name, backupPath) with both converted to the ANSI code
-  // page; its status, or none when not bound with it.
+  // The status when a name or path has no exact ANSI form (a character the
+  // code page lacks): the library is not called. No export returns it.
+  static constexpr int kNotConverted = -8;
+
+  // DeleteSchedlet(name, backupPath) with both converted exactly to the ANSI
+  // code page; its status, kNotConverted, or none when not bound with it.
   std::optional<int> DeleteTask(const std::wstring& name, const std::wstring& backupPath) const;
-  // AddSchedlet(name, definition): the definition as the ANSI text of a
-  // ".scd" file, passed as it is.
+  // AddSchedlet(name, definition): the name converted exactly, the
+  // definition as the ANSI text of a ".scd" file, passed as it is (one with a
+  // NUL inside is not passed); its status, kNotConverted, or none.
   std::optional<int> AddTask(const std::wstring& name, const std::string& definition) const;
 
  private:

@@ -4,6 +4,7 @@
 #include <netcon.h>
 #include <wrl/client.h>
 
+#include "platform/library_search.h"
 #include "platform/reg_key.h"
 #include "platform/unique_handle.h"
 #include "tweak/tweak_rules.h"
@@ -90,13 +91,30 @@ void AppendConnections(INetConnectionManager* manager, FreeNetconProperties free
   }
 }
 
+bool Is64BitWindows() { return sizeof(void*) == 8 || RunsUnderWow64(); }
+
+// The value in the 32-bit registry view of 64-bit Windows, where an earlier
+// 32-bit version of the program wrote it: deleted when there, the key is
+// never created. True when the value is gone.
+bool ClearMsmqValueIn32BitView() {
+  RegKey key;
+  const LONG opened = key.Open(HKEY_LOCAL_MACHINE, kMsmqParametersKey, platform::kKeyReadWrite | KEY_WOW64_32KEY);
+  if (opened == ERROR_FILE_NOT_FOUND) return true;
+  if (opened != ERROR_SUCCESS) return false;
+  const LONG rc = key.DeleteValue(kTcpNoDelay);
+  return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
+}
+
 bool SetMsmqValue(bool on) {
   RegKey key;
   if (key.Create(HKEY_LOCAL_MACHINE, kMsmqParametersKey, TweakKeyAccess(platform::kKeyReadWrite)) != ERROR_SUCCESS)
     return false;
   if (on) return key.WriteDword(kTcpNoDelay, 1) == ERROR_SUCCESS;
-  LONG rc = key.DeleteValue(kTcpNoDelay);
-  return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
+  const LONG rc = key.DeleteValue(kTcpNoDelay);
+  const bool cleared = rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
+  // Both views, so that the button's state and the registry agree.
+  const bool clearedOld = !Is64BitWindows() || ClearMsmqValueIn32BitView();
+  return cleared && clearedOld;
 }
 
 bool SetInterfaceValues(const InterfaceList& list, bool on) {
@@ -140,7 +158,9 @@ bool IsTweakOn() {
 }
 
 void ListConnectionIds(InterfaceList& list) {
-  platform::UniqueModule netshell(::LoadLibraryW(L"netshell.dll"));
+  // From the system folder only: a netshell.dll beside the program or in the
+  // current folder must not run with the program's rights.
+  platform::UniqueModule netshell(platform::LoadSystemLibrary(L"netshell.dll"));
   if (!netshell) return;
   auto freeProperties =
       reinterpret_cast<FreeNetconProperties>(::GetProcAddress(netshell.get(), "NcFreeNetconProperties"));
@@ -167,7 +187,18 @@ bool ClearMsmqNoDelay() { return SetMsmqValue(false); }
 bool SetInterfaceTweak(const InterfaceList& list) { return SetInterfaceValues(list, true); }
 bool ClearInterfaceTweak(const InterfaceList& list) { return SetInterfaceValues(list, false); }
 
-void RenewNetwork() { RunCommand(L"ipconfig /renew", SW_HIDE, true, 5000); }
+std::wstring RenewCommandLine() {
+  const std::wstring program = platform::SystemFolderPath(L"ipconfig.exe");
+  if (program.empty()) return {};
+  return L"\"" + program + L"\" /renew";
+}
+
+void RenewNetwork() {
+  // By its full path: a bare "ipconfig" would be searched in the program
+  // folder and the current folder before the system folder.
+  const std::wstring commandLine = RenewCommandLine();
+  if (!commandLine.empty()) RunCommand(commandLine, SW_HIDE, true, 5000);
+}
 
 void RunTweak(HWND window, const TweakSources& sources) noexcept {
   const bool clear = ClearTweak;

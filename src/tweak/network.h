@@ -32,7 +32,8 @@ using InterfaceList = std::vector<std::wstring>;
 bool IsTweakOn();
 
 // Appends the ids of all network connections (netshell.dll's connection
-// manager, loaded at run time). Appends nothing when it is not available.
+// manager, loaded at run time from the system folder by its full path).
+// Appends nothing when it is not available.
 void ListConnectionIds(InterfaceList& list);
 
 // Keeps the ids whose interface key holds `ip` as its DHCP or a fixed
@@ -41,6 +42,9 @@ void KeepInterfacesWithIp(const std::wstring& ip, InterfaceList& list);
 
 // Write "TCPNoDelay" = 1 / delete it under the Message Queuing parameters,
 // creating the key when missing (also when clearing). True when done.
+// On 64-bit Windows clearing also deletes the value from the 32-bit registry
+// view (left there by an earlier 32-bit version), without creating the key
+// there; it is done only when both views are clear.
 bool SetMsmqNoDelay();
 bool ClearMsmqNoDelay();
 
@@ -51,8 +55,11 @@ bool SetInterfaceTweak(const InterfaceList& list);
 bool ClearInterfaceTweak(const InterfaceList& list);
 
 // Runs "ipconfig /renew" hidden and waits for it at most 5,000 ms (one that
-// takes longer is left running).
+// takes longer is left running). The program is the system folder's,
+// started by its full path; nothing runs when that folder cannot be told.
 void RenewNetwork();
+// The command line it runs: the quoted full path of ipconfig.exe, then " /renew".
+std::wstring RenewCommandLine();
 
 // Where a tweak run finds its connections and its address, and how it renews
 // the network. The defaults are the real ones; tests replace what Wine lacks.

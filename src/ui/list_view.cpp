@@ -1,5 +1,7 @@
 #include "ui/list_view.h"
 
+#include <algorithm>
+
 namespace vantrel::ui {
 
 ListView::ListView(Container& parent, const Rect& designed, const ListViewOptions& options) : Control(parent) {
@@ -11,7 +13,9 @@ ListView::ListView(Container& parent, const Rect& designed, const ListViewOption
   if (options.gridLines) ex |= LVS_EX_GRIDLINES;
   if (options.fullRowSelect) ex |= LVS_EX_FULLROWSELECT;
   if (options.checkBoxes) ex |= LVS_EX_CHECKBOXES;
+  if (options.subItemImages) ex |= LVS_EX_SUBITEMIMAGES;
   ListView_SetExtendedListViewStyle(hwnd(), ex);
+  ::SetWindowSubclass(hwnd(), SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
   if (options.images) {
     images_ = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 8, 8);
     if (images_) ListView_SetImageList(hwnd(), images_, LVSIL_SMALL);
@@ -27,6 +31,31 @@ int ListView::AddColumn(const std::wstring& caption, int designedWidth, int form
   int index = ColumnCount();
   return static_cast<int>(::SendMessageW(hwnd(), LVM_INSERTCOLUMNW, static_cast<WPARAM>(index),
                                          reinterpret_cast<LPARAM>(&column)));
+}
+
+ListView::~ListView() {
+  if (hwnd() && ::IsWindow(hwnd())) ::RemoveWindowSubclass(hwnd(), SubclassProc, 1);
+}
+
+LRESULT CALLBACK ListView::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self) {
+  if (msg == WM_NCDESTROY) {
+    ::RemoveWindowSubclass(hwnd, SubclassProc, id);
+    return ::DefSubclassProc(hwnd, msg, wp, lp);
+  }
+  if (msg != WM_LBUTTONDOWN && msg != WM_RBUTTONDOWN && msg != WM_MBUTTONDOWN) return ::DefSubclassProc(hwnd, msg, wp, lp);
+  // The list's own handling first (selection, focus; for the left button its
+  // drag detection, which returns when the button is released), then ours, so
+  // that a message box shown by the handler does not sit inside that loop.
+  POINT at{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+  auto* list = reinterpret_cast<ListView*>(self);
+  ListHit hit = list->HitTest(at);
+  LRESULT result = ::DefSubclassProc(hwnd, msg, wp, lp);
+  try {
+    if (list->onMouseDown) list->onMouseDown(hit, msg);
+  } catch (...) {
+    // No exception leaves a window procedure.
+  }
+  return result;
 }
 
 int ListView::ColumnCount() const {
@@ -96,6 +125,76 @@ LPARAM ListView::ItemData(int item) const {
   it.mask = LVIF_PARAM;
   it.iItem = item;
   return ::SendMessageW(hwnd(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&it)) ? it.lParam : 0;
+}
+
+void ListView::SetItemData(int item, LPARAM data) {
+  LVITEMW it{};
+  it.mask = LVIF_PARAM;
+  it.iItem = item;
+  it.lParam = data;
+  ::SendMessageW(hwnd(), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&it));
+}
+
+int ListView::ItemImage(int item, int column) const {
+  LVITEMW it{};
+  it.mask = LVIF_IMAGE;
+  it.iItem = item;
+  it.iSubItem = column;
+  it.iImage = -1;
+  return ::SendMessageW(hwnd(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&it)) ? it.iImage : -1;
+}
+
+void ListView::SetItemImage(int item, int column, int image) {
+  LVITEMW it{};
+  it.mask = LVIF_IMAGE;
+  it.iItem = item;
+  it.iSubItem = column;
+  it.iImage = image;
+  ::SendMessageW(hwnd(), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&it));
+}
+
+void ListView::FocusItem(int item) {
+  ::SetFocus(hwnd());
+  ListView_SetItemState(hwnd(), item, LVIS_FOCUSED, LVIS_FOCUSED);
+}
+
+void ListView::EnsureVisible(int item) { ListView_EnsureVisible(hwnd(), item, FALSE); }
+
+void ListView::SwapRows(int a, int b) {
+  int count = Count();
+  if (a == b || a < 0 || b < 0 || a >= count || b >= count) return;
+  struct Row {
+    std::vector<std::wstring> texts;
+    std::vector<int> images;
+    LPARAM data;
+    UINT state;  // selection, focus, check box (state image)
+  };
+  const int columns = std::max(1, ColumnCount());
+  auto take = [&](int item) {
+    Row row;
+    for (int c = 0; c < columns; ++c) {
+      row.texts.push_back(ItemText(item, c));
+      row.images.push_back(ItemImage(item, c));
+    }
+    row.data = ItemData(item);
+    row.state = ListView_GetItemState(hwnd(), item, LVIS_SELECTED | LVIS_FOCUSED | LVIS_STATEIMAGEMASK);
+    return row;
+  };
+  auto put = [&](int item, const Row& row) {
+    for (int c = 0; c < columns; ++c) {
+      SetItemText(item, c, row.texts[static_cast<size_t>(c)]);
+      SetItemImage(item, c, row.images[static_cast<size_t>(c)]);
+    }
+    SetItemData(item, row.data);
+    ListView_SetItemState(hwnd(), item, row.state, LVIS_SELECTED | LVIS_FOCUSED | LVIS_STATEIMAGEMASK);
+  };
+  // Check changes made by the exchange are not the user's: keep them quiet.
+  auto quiet = std::move(onCheckChanged);
+  Row first = take(a), second = take(b);
+  put(a, second);
+  put(b, first);
+  onCheckChanged = std::move(quiet);
+  if (onRowsSwapped) onRowsSwapped(a, b);
 }
 
 int ListView::Count() const { return hwnd() ? ListView_GetItemCount(hwnd()) : 0; }

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "platform/library_search.h"
 #include "platform/ui_language.h"
 #include "updater/command_line.h"
 #include "updater/update_dialog.h"
@@ -27,6 +28,9 @@ std::wstring OwnFolder() {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace vantrel;
+  // Before anything loads a library: none is taken from the program folder
+  // (the download folder of the update) or the current folder.
+  platform::RestrictLibrarySearch();
   updater::UpdateEnvironment environment;
   environment.folder = OwnFolder();
   if (environment.folder.empty()) return 0;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 using namespace vantrel;
 
 namespace {
@@ -96,4 +98,31 @@ TEST(EdgeSnapping, JumpsToEdgesWithinFiftyPixelsAndLeftTopWin) {
   SnapResult r = SnapToWorkArea(40, 70, 200, 200, WorkArea{30, 60, 800, 600});
   EXPECT_EQ(r.x, 30);
   EXPECT_EQ(r.y, 60);
+}
+
+TEST(EdgeSnapping, CoordinatesNearTheEndsOfTheIntRangeNeitherOverflowNorSnapFalsely) {
+  constexpr int kMin = INT_MIN, kMax = INT_MAX;
+  struct Case {
+    int x, y, cx, cy;
+    WorkArea area;
+    int wantX, wantY;
+  } cases[] = {
+      // Far from an ordinary work area at either end: stays put (a wrapped
+      // distance would look small and snap).
+      {kMin, kMin, 237, 300, {0, 0, 1024, 738}, kMin, kMin},
+      {kMax, kMax, 237, 300, {0, 0, 1024, 738}, kMax, kMax},
+      {kMax - 10, kMax - 10, kMax, kMax, {0, 0, 1024, 738}, kMax - 10, kMax - 10},
+      {kMin, kMin, kMax, kMax, {0, 0, 1024, 738}, kMin, kMin},
+      // A work area at the bottom of the range: the left and top edges snap.
+      {kMin + 20, kMin + 30, 237, 300, {kMin, kMin, kMin + 2000, kMin + 2000}, kMin, kMin},
+      // ...and at the top of the range: the right and bottom edges snap.
+      {kMax - 260, kMax - 330, 237, 300, {kMax - 2000, kMax - 2000, kMax, kMax}, kMax - 237, kMax - 300},
+      // A snapped position beyond the int range is held at its end.
+      {kMin, 0, 55, 10, {kMin + 1000, 0, kMin + 10, 5000}, kMin, 0},
+  };
+  for (const Case& c : cases) {
+    SnapResult r = SnapToWorkArea(c.x, c.y, c.cx, c.cy, c.area);
+    EXPECT_EQ(r.x, c.wantX) << c.x << "," << c.y;
+    EXPECT_EQ(r.y, c.wantY) << c.x << "," << c.y;
+  }
 }

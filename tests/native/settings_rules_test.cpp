@@ -93,3 +93,55 @@ TEST(SettingsText, CutAndSingleLine) {
   EXPECT_EQ(CutSettingsText(L"short"), L"short");
   EXPECT_EQ(SingleLineValue(L"a\r\n[WINDOW]\nTOPMOST=0"), L"a  [WINDOW] TOPMOST=0");
 }
+
+TEST(SettingsValueChecks, RefuseWhatTheReaderWouldChange) {
+  using P = SettingsValueProblem;
+  struct Case {
+    std::wstring text;
+    P problem;
+  } cases[] = {
+      {L"", P::kNone},
+      {L"plain value", P::kNone},
+      {L"\"C:\\x y\\a.exe\" -min", P::kNone},  // a quote at one end only
+      {L"'", P::kNone},
+      {L"a|b||c", P::kNone},
+      {L" a", P::kEdgeBlank},
+      {L"a\t", P::kEdgeBlank},
+      {L"a\x1A", P::kEdgeBlank},
+      {L"\u3000a", P::kEdgeBlank},
+      {L"\"quoted\"", P::kQuoted},
+      {L"''", P::kQuoted},
+      {L"a\nb", P::kControlCharacter},
+      {std::wstring(L"a\0b", 3), P::kControlCharacter},
+      {std::wstring(2047, L'x'), P::kNone},
+      {std::wstring(2048, L'x'), P::kTooLong},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CheckSettingsText(c.text), c.problem) << c.text.size();
+    if (c.problem == P::kNone) EXPECT_EQ(SettingsReadBack(c.text), c.text);
+  }
+  EXPECT_EQ(SettingsReadBack(L"  \"x\" \t"), L"x");
+  EXPECT_EQ(SettingsReadBack(L"'a b'"), L"a b");
+
+  using Names = std::vector<std::wstring>;
+  struct ListCase {
+    Names names;
+    P problem;
+  } lists[] = {
+      {{}, P::kNone},
+      {{L"a", L"", L"b"}, P::kNone},
+      {{L"a ", L" b"}, P::kNone},  // blanks inside the joined text stay
+      {{L"a|", L"b"}, P::kNamesMerge},
+      {{L"a", L"|b"}, P::kNone},  // the list splits at the first "||"
+      {{L"a||b"}, P::kNamesMerge},
+      {{L"a", L""}, P::kNamesMerge},  // an empty name at the end is lost
+      {{L""}, P::kNamesMerge},        // one empty name reads back as none
+      {{L" a", L"b"}, P::kEdgeBlank},
+      {{L"\"a", L"b\""}, P::kQuoted},
+      {{L"a\rb"}, P::kControlCharacter},
+  };
+  for (const ListCase& c : lists) {
+    EXPECT_EQ(CheckSettingsNames(c.names), c.problem) << "list case " << (&c - lists);
+    if (c.problem == P::kNone) EXPECT_EQ(SplitNameList(SettingsReadBack(JoinNameList(c.names))), c.names);
+  }
+}

@@ -159,6 +159,17 @@ vantrel_wine_up() {
     vantrel_wine_down
     return 1
   fi
+  # Where the kernel runs no 32-bit code at all, neither the 32-bit Wine nor
+  # WoW64 mode (which needs the kernel's 32-bit code segment) can start a
+  # 32-bit program: status 3 tells the caller so.
+  if [ "$VANTREL_WINE_ARCH" = win32 ] && [ -f "$VANTREL_BUILD_DIR/bin/wine_probe.exe" ]; then
+    ("$VANTREL_WINE" "$VANTREL_BUILD_DIR/bin/wine_probe.exe" </dev/null >/dev/null 2>&1) 2>/dev/null
+    if [ $? != 42 ]; then
+      echo "run-under-wine: $VANTREL_WINE_DESC cannot start a 32-bit Windows program on this machine (its kernel runs no 32-bit code)" >&2
+      vantrel_wine_down
+      return 3
+    fi
+  fi
 }
 
 vantrel_wine_down() {

@@ -16,6 +16,7 @@
 #include "guarded_buffer.h"
 #include "live_service.h"
 #include "platform/com_holders.h"
+#include "platform/text_conv.h"
 #include "schedlet/schedlet_core.h"
 #include "support/scratch.h"
 #include "test_files.h"
@@ -60,7 +61,7 @@ class SchedletDllTest : public ::testing::Test {
     return SUCCEEDED(task->get_Xml(xml.put())) ? std::wstring(xml.view()) : L"<no xml>";
   }
   static std::string Definition(const std::wstring& description) {
-    return ToAnsi(test::TaskDefinition(test::ExecAction(L"C:\\windows\\notepad.exe", L"-x"), description));
+    return platform::ToNarrow(test::TaskDefinition(test::ExecAction(L"C:\\windows\\notepad.exe", L"-x"), description));
   }
 
   static inline HMODULE module_ = nullptr;
@@ -108,13 +109,13 @@ TEST_F(SchedletDllTest, DeleteWritesTheHiddenBackupThenRemovesTheTask) {
   ASSERT_FALSE(xml.empty());
 
   const std::wstring backup = scratch.File(FromAnsi(name_.c_str()) + L".scd");
-  EXPECT_EQ(delete_(name_.c_str(), ToAnsi(backup).c_str()), 0);
+  EXPECT_EQ(delete_(name_.c_str(), platform::ToNarrow(backup).c_str()), 0);
   EXPECT_TRUE(ServiceXml(FromAnsi(name_.c_str())).empty()) << "the task is still there";
   const DWORD attributes = ::GetFileAttributesW(backup.c_str());
   ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(attributes & FILE_ATTRIBUTE_HIDDEN);
   const std::string saved = test::ReadAll(backup);
-  EXPECT_EQ(saved, ToAnsi(xml));  // as get_Xml gave it: no byte-order mark, no NUL, nothing rewritten
+  EXPECT_EQ(saved, platform::ToNarrow(xml));  // as get_Xml gave it: no byte-order mark, no NUL, nothing rewritten
 
   // The backup registers the task again, as the recovery window does.
   ASSERT_EQ(add_(name_.c_str(), saved.c_str()), 0);
@@ -127,14 +128,14 @@ TEST_F(SchedletDllTest, DeleteLeavesAnExistingBackupUnchanged) {
   ASSERT_TRUE(test::WriteHiddenFile(backup, "older definition"));
 
   ASSERT_EQ(add_(name_.c_str(), Definition(L"newer").c_str()), 0);
-  EXPECT_EQ(delete_(name_.c_str(), ToAnsi(backup).c_str()), 0);
+  EXPECT_EQ(delete_(name_.c_str(), platform::ToNarrow(backup).c_str()), 0);
   EXPECT_EQ(test::ReadAll(backup), "older definition");
   EXPECT_TRUE(ServiceXml(FromAnsi(name_.c_str())).empty());
 }
 
 TEST_F(SchedletDllTest, MissingTasksEmptyNamesAndNullPointersReturnZero) {
   test::ScratchFolder scratch;
-  const std::string backup = ToAnsi(scratch.File(L"missing.scd"));
+  const std::string backup = platform::ToNarrow(scratch.File(L"missing.scd"));
   EXPECT_EQ(delete_(name_.c_str(), backup.c_str()), 0);
   EXPECT_EQ(::GetFileAttributesA(backup.c_str()), INVALID_FILE_ATTRIBUTES);
 
@@ -171,7 +172,7 @@ TEST_F(SchedletDllTest, NamesInTheAnsiCodePageRoundTrip) {
   ASSERT_EQ(add_(name.c_str(), Definition(L"accented").c_str()), 0);
   EXPECT_FALSE(ServiceXml(extraName_).empty());
   test::ScratchFolder scratch;
-  const std::string backup = ToAnsi(scratch.path()) + "\\" + name + ".scd";
+  const std::string backup = platform::ToNarrow(scratch.path()) + "\\" + name + ".scd";
   EXPECT_EQ(delete_(name.c_str(), backup.c_str()), 0);
   EXPECT_TRUE(ServiceXml(extraName_).empty());
   EXPECT_NE(::GetFileAttributesA(backup.c_str()), INVALID_FILE_ATTRIBUTES);

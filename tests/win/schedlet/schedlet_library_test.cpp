@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "fake_task_folder.h"
 #include "live_service.h"
 #include "platform/com_holders.h"
+#include "platform/text_conv.h"
 #include "schedlet/schedlet_core.h"
 #include "core/helpers.h"
 #include "support/scratch.h"
@@ -78,7 +80,7 @@ TEST_F(SchedletLibraryTest, WritesTheMissingLibraryHiddenAndBindsWhatTheWindowNe
   EXPECT_FALSE(add.canList());
   EXPECT_FALSE(add.DeleteTask(L"x", L"y").has_value());
   const std::wstring name = L"VantrelBinding" + std::to_wstring(::GetCurrentProcessId());
-  const std::string xml = schedlet::ToAnsi(test::TaskDefinition(test::ExecAction(L"C:\\windows\\notepad.exe")));
+  const std::string xml = platform::ToNarrow(test::TaskDefinition(test::ExecAction(L"C:\\windows\\notepad.exe")));
   EXPECT_EQ(add.AddTask(name, xml), 0);
   schedlet::RootFolder root = schedlet::ConnectRootFolder();
   ASSERT_EQ(root.status, schedlet::kStatusOk);
@@ -86,6 +88,58 @@ TEST_F(SchedletLibraryTest, WritesTheMissingLibraryHiddenAndBindsWhatTheWindowNe
   const platform::UniqueBstr taskName(name);
   EXPECT_EQ(root.folder->GetTask(taskName.get(), task.GetAddressOf()), S_OK);
   root.folder->DeleteTask(taskName.get(), 0);
+}
+
+TEST_F(SchedletLibraryTest, ANameOrPathWithoutAnExactAnsiFormNeverReachesTheLibrary) {
+  VANTREL_SKIP_WITHOUT_TASK_SCHEDULER(schedlet::ConnectRootFolder().status);
+  // A character the ANSI code page lacks; "ł" best-fits to "l" in the
+  // Western code page, a full-width backslash to "\" in several.
+  std::wstring foreign;
+  for (const wchar_t* candidate : {L"\x0142", L"\xFF3C", L"\x0E01", L"\x2603"})
+    if (!platform::ToNarrowExact(candidate)) {
+      foreign = candidate;
+      break;
+    }
+  if (foreign.empty()) GTEST_SKIP() << "the ANSI code page holds every candidate";
+
+  SchedletLibrary add = SchedletLibrary::Bind(true, SchedletNeeds::kAdd, scratch_.path(), Source());
+  ASSERT_TRUE(add.canAdd());
+  const std::wstring name = L"VantrelExact" + std::to_wstring(::GetCurrentProcessId());
+  const std::string xml = platform::ToNarrow(test::TaskDefinition(test::ExecAction(L"C:\\windows\\notepad.exe")));
+  EXPECT_EQ(add.AddTask(name + foreign, xml), SchedletLibrary::kNotConverted);
+  ASSERT_EQ(add.AddTask(name, xml), 0);
+  add = SchedletLibrary();
+
+  SchedletLibrary list = SchedletLibrary::Bind(true, SchedletNeeds::kListAndDelete, scratch_.path(), Source());
+  ASSERT_TRUE(list.canList());
+  // The backup would land at another path ("Michal.scd"), the name would
+  // name another task: neither call is made, the task stays.
+  const std::wstring backup = scratch_.File(L"Micha" + foreign + L".scd");
+  EXPECT_EQ(list.DeleteTask(name, backup), SchedletLibrary::kNotConverted);
+  EXPECT_EQ(list.DeleteTask(name + foreign, scratch_.File(L"plain.scd")), SchedletLibrary::kNotConverted);
+  EXPECT_EQ(list.DeleteTask(name + std::wstring(1, L'\0') + L"x", scratch_.File(L"plain.scd")),
+            SchedletLibrary::kNotConverted);
+  schedlet::RootFolder root = schedlet::ConnectRootFolder();
+  ASSERT_EQ(root.status, schedlet::kStatusOk);
+  Microsoft::WRL::ComPtr<IRegisteredTask> task;
+  const platform::UniqueBstr taskName(name);
+  EXPECT_EQ(root.folder->GetTask(taskName.get(), task.GetAddressOf()), S_OK);
+  // Nothing but the library in the folder: no backup under a look-alike name.
+  std::vector<std::wstring> files;
+  WIN32_FIND_DATAW found{};
+  HANDLE search = ::FindFirstFileW((scratch_.path() + L"\\*").c_str(), &found);
+  ASSERT_NE(search, INVALID_HANDLE_VALUE);
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(found.cFileName);
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  EXPECT_EQ(files, std::vector<std::wstring>{L"Schedlet.dll"});
+
+  // A path that converts exactly is handed over.
+  EXPECT_EQ(list.DeleteTask(name, scratch_.File(L"plain.scd")), 0);
+  EXPECT_NE(::GetFileAttributesW(scratch_.File(L"plain.scd").c_str()), INVALID_FILE_ATTRIBUTES);
+  task.Reset();
+  if (root.folder->GetTask(taskName.get(), task.GetAddressOf()) == S_OK) root.folder->DeleteTask(taskName.get(), 0);
 }
 
 TEST_F(SchedletLibraryTest, BeforeVistaOrWithoutADataFolderNothingIsWrittenOrLoaded) {

@@ -7,6 +7,7 @@
 
 #include "fake_task_folder.h"
 #include "guarded_buffer.h"
+#include "platform/text_conv.h"
 #include "schedlet/schedlet_core.h"
 #include "support/scratch.h"
 #include "test_files.h"
@@ -42,7 +43,7 @@ class TaskFolderTest : public ::testing::Test {
   }
   void BackUpAndDelete(const std::wstring& name, const std::wstring& path) {
     auto folder = test::MakeFakeRootFolder(state_);
-    BackUpAndDeleteTask(*folder.Get(), name, ToAnsi(path).c_str());
+    BackUpAndDeleteTask(*folder.Get(), name, platform::ToNarrow(path).c_str());
   }
   bool HasTask(const std::wstring& name) const {
     for (const FakeTask& t : state_->tasks)
@@ -161,14 +162,16 @@ TEST_F(TaskFolderTest, TheListStopsAtTheLastWholeRecordThatFits) {
 
 TEST_F(TaskFolderTest, AwkwardNamesAndFieldsKeepTheRecordsApart) {
   Add(L"semi;;colons", ExecAction(L"left out.exe"));  // its name would split the list
-  Add(L"wide \xFF5C\xFF5C bar", ExecAction(L"\xFF5C\xFF5C.exe", L"a||b;;c;"));
+  Add(L"wide bar", ExecAction(L"\xFF5C\xFF5C.exe", L"a||b;;c;"));
+  Add(L"wide \xFF5C name", ExecAction(L"left out.exe"));  // could not be named again to delete it
   Add(L"after", ExecAction(L"after.exe"));
   Add(L"long", ExecAction(std::wstring(5000, L'c'), std::wstring(5000, L'a')));
 
   std::string text;
   ASSERT_EQ(List(&text), kStatusOk);
-  // The full-width bar is not in the ANSI code page: it becomes "?", never "|".
-  const std::string expectedStart = "wide ?? bar||??.exe||a| |b; ;c; ;;after||after.exe||NONE;;long||";
+  // The full-width bar is not in the ANSI code page: it is shown as "?",
+  // never as "|".
+  const std::string expectedStart = "wide bar||??.exe||a| |b; ;c; ;;after||after.exe||NONE;;long||";
   ASSERT_EQ(text.substr(0, expectedStart.size()), expectedStart);
   EXPECT_EQ(text.substr(expectedStart.size()), std::string(1023, 'c') + "||" + std::string(1023, 'a'));
 }
@@ -184,7 +187,18 @@ TEST_F(TaskFolderTest, DeleteWritesTheDefinitionToANewHiddenFileFirst) {
   ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(attributes & FILE_ATTRIBUTE_HIDDEN);
   // No byte-order mark, no NUL, the XML declaration as it was.
-  EXPECT_EQ(test::ReadAll(scratch.File(L"Job.scd")), ToAnsi(xml));
+  EXPECT_EQ(test::ReadAll(scratch.File(L"Job.scd")), platform::ToNarrow(xml));
+}
+
+TEST_F(TaskFolderTest, ADefinitionWithoutAnExactAnsiFormIsNeitherSavedNorDeleted) {
+  // "ł" and a full-width backslash: best-fit would save "l" and "\", and the
+  // restored task would run another program.
+  test::ScratchFolder scratch;
+  Add(L"Polish", ExecAction(L"C:\\Micha\x0142\xFF3Crun.exe"));
+  if (platform::ToNarrowExact(state_->tasks[0].xml)) GTEST_SKIP() << "the ANSI code page holds both characters";
+  BackUpAndDelete(L"Polish", scratch.File(L"Polish.scd"));
+  EXPECT_TRUE(HasTask(L"Polish"));
+  EXPECT_EQ(::GetFileAttributesW(scratch.File(L"Polish.scd").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(TaskFolderTest, DeleteKeepsAnOlderBackupAndNeverDeletesWithoutOne) {

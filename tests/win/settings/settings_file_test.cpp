@@ -241,3 +241,159 @@ TEST_F(SettingsFileTest, RefusedWriteNamesTheFileAndKeepsEarlierKeys) {
   ::GetWindowsDirectoryW(windows, MAX_PATH);
   EXPECT_FALSE(SettingsFileExists(std::wstring(windows) + L"\\Vantrel.ini"));
 }
+
+namespace {
+
+// Random texts from characters that the profile API or the code page treat
+// specially, mixed with plain ones.
+class RandomText {
+ public:
+  explicit RandomText(unsigned seed) : state_(seed) {}
+  std::wstring Text(size_t maxLength) {
+    static const std::wstring alphabet =
+        L"ab Z09 \t\"'|;=[]#\\/.%$-_~"
+        L"\u00e9\u00fc\u00df"        // in the Western code page
+        L"\u0142\uFF3C\uFF5C\uC5C5"  // not in it (best-fit look-alikes among them)
+        L"\x7F\x1F\x1A\u00A0";
+    std::wstring text;
+    const size_t length = Next() % (maxLength + 1);
+    for (size_t i = 0; i < length; ++i) {
+      if (Next() % 40 == 0) {
+        text += L"\xD83D\xDE00";  // a surrogate pair
+        continue;
+      }
+      text += alphabet[Next() % alphabet.size()];
+    }
+    return text;
+  }
+  std::vector<std::wstring> Names() {
+    std::vector<std::wstring> names(Next() % 5);
+    for (auto& name : names) name = Next() % 4 == 0 ? L"" : Text(6);
+    return names;
+  }
+  unsigned Next() {
+    state_ = state_ * 1103515245u + 12345u;
+    return state_ >> 8;
+  }
+
+ private:
+  unsigned state_;
+};
+
+}  // namespace
+
+// The property: whatever is written reads back identical through the real
+// profile API, and whatever would not is refused with one message while the
+// file stays byte for byte as it was.
+TEST_F(SettingsFileTest, EveryValueWrittenReadsBackIdenticalOrIsRefusedUntouched) {
+  ASSERT_TRUE(ini.WriteText(L"SITE_LAUNCHER", L"NAME", L"before"));
+  RandomText random(20261211);
+  int written = 0, refused = 0;
+  for (int round = 0; round < 400; ++round) {
+    const bool list = round % 2 == 1;
+    const std::wstring text = random.Text(round % 50 == 0 ? 2100 : 12);
+    const Names names = random.Names();
+    const std::string bytesBefore = ReadBytes(path);
+    dialogs.messages.clear();
+    const bool ok = list ? ini.WriteNames(L"INIT_EXCEPT", L"START_PROGRAM", names)
+                         : ini.WriteText(L"PROGRAM_LAUNCHER", L"PATH", text);
+    if (ok) {
+      ++written;
+      if (list)
+        EXPECT_EQ(ini.ReadNames(L"INIT_EXCEPT", L"START_PROGRAM"), names) << "round " << round;
+      else
+        EXPECT_EQ(ini.ReadText(L"PROGRAM_LAUNCHER", L"PATH"), text) << "round " << round;
+      EXPECT_TRUE(dialogs.messages.empty());
+    } else {
+      ++refused;
+      EXPECT_EQ(ReadBytes(path), bytesBefore) << "round " << round;
+      ASSERT_EQ(dialogs.messages.size(), 1u) << "round " << round;
+      EXPECT_NE(dialogs.messages[0].text.find(list ? L"START_PROGRAM" : L"PATH"), std::wstring::npos);
+    }
+  }
+  // Both kinds of outcome occurred, so the property was tried on each.
+  EXPECT_GT(written, 0);
+  EXPECT_GT(refused, 0);
+  EXPECT_EQ(ini.ReadText(L"SITE_LAUNCHER", L"NAME"), L"before");
+}
+
+TEST_F(SettingsFileTest, ValuesThatWouldChangeAreRefusedWithTheirReason) {
+  struct Case {
+    const wchar_t* text;
+    const wchar_t* reason;  // empty: written and read back
+  } cases[] = {
+      {L" lead", L"blank"},
+      {L"trail\t", L"blank"},
+      {L"\"C:\\Program Files\\x.exe\"", L"quotation"},
+      {L"'single'", L"quotation"},
+      {L"Micha\u0142", L"code page"},
+      {L"C:\\a\uFF3Cb.exe", L"code page"},
+      {L"\"C:\\Program Files\\x.exe\" -min", L""},
+      {L"a \"b\" c", L""},
+      {L"'", L""},
+      {L"x=y;[z]|", L""},
+      {L"Caf\u00e9", L""},
+  };
+  for (const Case& c : cases) {
+    dialogs.messages.clear();
+    const bool ok = ini.WriteText(L"PROGRAM_LAUNCHER", L"NAME", c.text);
+    EXPECT_EQ(ok, !*c.reason) << c.text;
+    if (ok) {
+      EXPECT_EQ(ini.ReadText(L"PROGRAM_LAUNCHER", L"NAME"), c.text);
+    } else {
+      ASSERT_EQ(dialogs.messages.size(), 1u) << c.text;
+      EXPECT_NE(dialogs.messages[0].text.find(c.reason), std::wstring::npos) << dialogs.messages[0].text;
+      EXPECT_NE(dialogs.messages[0].text.find(path), std::wstring::npos);
+    }
+  }
+  EXPECT_FALSE(ini.WriteText(L"PROGRAM_LAUNCHER", L"NAME", std::wstring(2048, L'x')));
+  EXPECT_TRUE(ini.WriteText(L"PROGRAM_LAUNCHER", L"NAME", std::wstring(2047, L'x')));
+
+  // Name lists that would come back as other names: nothing is written.
+  ASSERT_TRUE(ini.WriteNames(L"INIT_EXCEPT", L"BHO", {L"keep.dll"}));
+  const std::string before = ReadBytes(path);
+  for (const Names& names : {Names{L"a|", L"b"}, Names{L"a", L"||b"}, Names{L"a", L""}, Names{L""},
+                             Names{L"a||b"}, Names{L"a", L"b "}, Names{L"\u0142"}}) {
+    dialogs.messages.clear();
+    EXPECT_FALSE(ini.WriteNames(L"INIT_EXCEPT", L"BHO", names));
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+  }
+  EXPECT_EQ(ReadBytes(path), before);
+  EXPECT_EQ(ini.ReadNames(L"INIT_EXCEPT", L"BHO"), Names{L"keep.dll"});
+  // Inner blanks and an empty name between two others read back as they were.
+  const Names fine = {L" a ", L"", L"b|c", L"d"};
+  EXPECT_FALSE(ini.WriteNames(L"INIT_EXCEPT", L"BHO", fine));  // the joined text begins with a blank
+  const Names inner = {L"a ", L"", L" b|c", L"|d"};
+  ASSERT_TRUE(ini.WriteNames(L"INIT_EXCEPT", L"BHO", inner));
+  EXPECT_EQ(ini.ReadNames(L"INIT_EXCEPT", L"BHO"), inner);
+}
+
+TEST_F(SettingsFileTest, AFileAboveOneMegabyteIsNeitherReadNorWrittenAndTheUserIsToldOnce) {
+  const std::string head = "[PROGRAM_LAUNCHER]\r\nNAME=kept\r\n[INIT_EXCEPT]\r\nSTART_PROGRAM=a||b\r\n";
+  // (A file just below the limit: the writes make it a little longer.)
+  for (const size_t size : {(size_t{1} << 20) - 100, (size_t{1} << 20) + 1, size_t{300} << 20 >> 4}) {
+    SCOPED_TRACE(size);
+    test::ScratchFolder own;
+    const std::wstring file = own.File(L"Vantrel.ini");
+    std::string bytes = head;
+    while (bytes.size() + 40 <= size) bytes += ";padding padding padding padding pad\r\n";
+    bytes += std::string(size - bytes.size(), ';');
+    WriteBytes(file, bytes);
+    ASSERT_EQ(std::filesystem::file_size(std::filesystem::path(file)), size);
+    SettingsFile settings(file);
+    dialogs.messages.clear();
+    const bool used = size <= (size_t{1} << 20);
+    EXPECT_EQ(settings.ReadText(L"PROGRAM_LAUNCHER", L"NAME", L"dflt"), used ? L"kept" : L"dflt");
+    EXPECT_EQ(settings.ReadNames(L"INIT_EXCEPT", L"START_PROGRAM"), (used ? Names{L"a", L"b"} : Names{}));
+    EXPECT_EQ(settings.WriteBool(L"WINDOW", L"TOPMOST", false), used);
+    EXPECT_EQ(SettingsFile(file).WriteText(L"PROGRAM_LAUNCHER", L"PATH", L"x"), used);
+    if (used) {
+      EXPECT_TRUE(dialogs.messages.empty());
+      continue;
+    }
+    EXPECT_EQ(ReadBytes(file), bytes);
+    ASSERT_EQ(dialogs.messages.size(), 1u);  // once for the file, whatever was asked of it
+    EXPECT_NE(dialogs.messages[0].text.find(L"1 MB"), std::wstring::npos);
+    EXPECT_NE(dialogs.messages[0].text.find(file), std::wstring::npos);
+  }
+}

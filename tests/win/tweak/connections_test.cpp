@@ -1,13 +1,14 @@
 // The connection listing against a stand-in connections folder (Wine has no
-// netshell.dll): the stand-in is loaded from its own folder through
-// SetDllDirectory and registered as the connection manager's class for the
-// test's duration.
+// netshell.dll): the stand-in is copied into the system folder, where the
+// listing loads it from by its full path, and registered as the connection
+// manager's class for the test's duration.
 #include <gtest/gtest.h>
 
 #include <objbase.h>
 #include <shlwapi.h>
 
 #include "core/helpers.h"
+#include "platform/library_search.h"
 #include "platform/reg_key.h"
 #include "support/scripted_dialogs.h"
 #include "tweak/network.h"
@@ -37,11 +38,22 @@ class FakeConnectionsFolder : public ::testing::Test {
   void SetUp() override {
     if (platform::RegKey existing; existing.Open(HKEY_LOCAL_MACHINE, kManagerClassKey) == ERROR_SUCCESS)
       GTEST_SKIP() << "a connection manager is registered";
-    wchar_t exe[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    ::PathRemoveFileSpecW(exe);
-    ::SetDllDirectoryW((std::wstring(exe) + L"\\fake_netshell").c_str());
-    module_ = ::LoadLibraryW(L"netshell.dll");
+    installed_ = platform::SystemFolderPath(L"netshell.dll");
+    if (::PathFileExistsW(installed_.c_str())) {
+      // The stand-in of an earlier test that COM still holds, or a real one.
+      module_ = ::LoadLibraryW(installed_.c_str());
+      if (!module_ || !::GetProcAddress(module_, "FakeNetshellConfigure")) {
+        installed_.clear();
+        GTEST_SKIP() << "the system folder has a netshell.dll";
+      }
+    } else {
+      wchar_t exe[MAX_PATH] = {};
+      ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
+      ::PathRemoveFileSpecW(exe);
+      const std::wstring standIn = std::wstring(exe) + L"\\fake_netshell\\netshell.dll";
+      ASSERT_TRUE(::CopyFileW(standIn.c_str(), installed_.c_str(), TRUE)) << ::GetLastError();
+      module_ = ::LoadLibraryW(installed_.c_str());
+    }
     ASSERT_NE(module_, nullptr);
     configure_ = reinterpret_cast<Configure>(::GetProcAddress(module_, "FakeNetshellConfigure"));
     counts_ = reinterpret_cast<Counts>(::GetProcAddress(module_, "FakeNetshellCounts"));
@@ -56,8 +68,15 @@ class FakeConnectionsFolder : public ::testing::Test {
   }
   void TearDown() override {
     if (registered_) ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, kManagerClassKey);
-    ::SetDllDirectoryW(nullptr);
     if (module_) ::FreeLibrary(module_);
+    // COM may keep the in-process server loaded: the copy is then moved out
+    // of the system folder (a loaded library can be renamed) to the temp folder.
+    if (!installed_.empty() && !::DeleteFileW(installed_.c_str())) {
+      wchar_t temp[MAX_PATH] = {}, name[MAX_PATH] = {};
+      ::GetTempPathW(MAX_PATH, temp);
+      ::GetTempFileNameW(temp, L"vtn", 0, name);
+      ::MoveFileExW(installed_.c_str(), name, MOVEFILE_REPLACE_EXISTING);
+    }
     ClearTweak = false;
   }
 
@@ -70,6 +89,7 @@ class FakeConnectionsFolder : public ::testing::Test {
     return objects + properties;
   }
 
+  std::wstring installed_;  // the stand-in's copy in the system folder
   HMODULE module_ = nullptr;
   Configure configure_ = nullptr;
   Counts counts_ = nullptr;

@@ -2,7 +2,9 @@
 
 #include <stdexcept>
 
+#include "support/registry_override.h"
 #include "support/scripted_dialogs.h"
+#include "platform/library_search.h"
 #include "tweak/network.h"
 #include "tweak_fixture.h"
 
@@ -150,11 +152,50 @@ TEST_F(TweakTest, IsTweakOnOnlyForTheNumberOne) {
 
 TEST(ListConnectionIds, WithoutTheConnectionsFolderTheListStaysAsItWas) {
   // Wine has no netshell.dll; a real system lists its connections.
-  if (HMODULE netshell = ::LoadLibraryW(L"netshell.dll")) {
-    ::FreeLibrary(netshell);
+  if (::GetFileAttributesW(platform::SystemFolderPath(L"netshell.dll").c_str()) != INVALID_FILE_ATTRIBUTES)
     GTEST_SKIP() << "netshell.dll is present";
-  }
   InterfaceList list = {L"{KEPT}"};
   ListConnectionIds(list);
   EXPECT_EQ(list, InterfaceList{L"{KEPT}"});
+}
+
+TEST(MsmqNoDelay, OffClearsTheValueInBothRegistryViewsOnWriteOnlyInTheSystemsOwn) {
+  test::ScopedRegistryOverride registry;
+  ASSERT_TRUE(registry.active());
+  const REGSAM view64 = KEY_WOW64_64KEY, view32 = KEY_WOW64_32KEY;
+  auto holdsValue = [](REGSAM view) {
+    platform::RegKey key;
+    return key.Open(HKEY_LOCAL_MACHINE, kMsmqParametersKey, KEY_READ | view) == ERROR_SUCCESS &&
+           key.HasValue(kTcpNoDelay);
+  };
+  auto keyIn = [](REGSAM view) {
+    platform::RegKey key;
+    return key.Open(HKEY_LOCAL_MACHINE, kMsmqParametersKey, KEY_READ | view) == ERROR_SUCCESS;
+  };
+
+  // On and Off with no 32-bit key: none is made there.
+  EXPECT_TRUE(SetMsmqNoDelay());
+  EXPECT_TRUE(IsTweakOn());
+  EXPECT_TRUE(holdsValue(view64));
+  EXPECT_FALSE(keyIn(view32));
+  EXPECT_TRUE(ClearMsmqNoDelay());
+  EXPECT_FALSE(IsTweakOn());
+  EXPECT_FALSE(keyIn(view32));
+
+  // A value left in the 32-bit view by an earlier 32-bit version: Off clears
+  // it too, and the other values there stay.
+  platform::RegKey old;
+  ASSERT_EQ(old.Create(HKEY_LOCAL_MACHINE, kMsmqParametersKey, KEY_ALL_ACCESS | view32), ERROR_SUCCESS);
+  ASSERT_EQ(old.WriteDword(kTcpNoDelay, 1), ERROR_SUCCESS);
+  ASSERT_EQ(old.WriteDword(L"Other", 7), ERROR_SUCCESS);
+  old = platform::RegKey();
+  ASSERT_TRUE(holdsValue(view32)) << "the 32-bit view is not redirected";
+  EXPECT_TRUE(SetMsmqNoDelay());
+  EXPECT_TRUE(ClearMsmqNoDelay());
+  EXPECT_FALSE(IsTweakOn());
+  EXPECT_FALSE(holdsValue(view64));
+  EXPECT_FALSE(holdsValue(view32));
+  platform::RegKey kept;
+  ASSERT_EQ(kept.Open(HKEY_LOCAL_MACHINE, kMsmqParametersKey, KEY_READ | view32), ERROR_SUCCESS);
+  EXPECT_TRUE(kept.HasValue(L"Other"));
 }
