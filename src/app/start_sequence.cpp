@@ -5,6 +5,7 @@
 #include "core/language_table.h"
 #include "mainwindow/main_form.h"
 #include "platform/dialogs.h"
+#include "platform/file_system.h"
 #include "platform/text_conv.h"
 #include "ui/scale.h"
 #include "update/popup_url.h"
@@ -13,11 +14,9 @@
 namespace vantrel {
 namespace {
 
-bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 // Deletes a file even when it is hidden or read-only.
 void DeleteLeftOver(const std::wstring& path) {
-  if (!FileExists(path)) return;
+  if (!platform::FileExists(path)) return;
   ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   ::DeleteFileW(path.c_str());
 }
@@ -92,7 +91,7 @@ int RunVantrel() {
   if (update) {
     if (!RunUpdater()) platform::ShowMessage(nullptr, UpdateFailText(), kProgramTitle);
   } else {
-    if (FileExists(updaterPath)) ::DeleteFileW(updaterPath.c_str());
+    if (platform::FileExists(updaterPath)) ::DeleteFileW(updaterPath.c_str());
     RunMainForm();
   }
 

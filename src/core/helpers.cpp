@@ -18,6 +18,7 @@
 #include "core/os_version.h"
 #include "platform/dialogs.h"
 #include "platform/error_text.h"
+#include "platform/file_system.h"
 #include "platform/library_search.h"
 #include "platform/reg_key.h"
 #include "platform/ui_language.h"
@@ -31,10 +32,7 @@ using platform::UniqueFind;
 using platform::UniqueHandle;
 using platform::UniqueModule;
 
-bool IsFolder(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
+bool IsFolder(const std::wstring& path) { return platform::FolderExists(path); }
 
 std::wstring WithoutTrailingBackslash(std::wstring path) {
   while (path.size() > 1 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();

@@ -46,6 +46,8 @@ bool FolderExists(std::wstring_view path) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool EntryExists(std::wstring_view path) { return AttributesOf(path) != INVALID_FILE_ATTRIBUTES; }
+
 bool IsReparsePoint(std::wstring_view path) {
   if (path.empty()) return false;
   // Asked through a handle on the entry itself: GetFileAttributes follows a

@@ -13,6 +13,9 @@ bool IsFullyQualifiedPath(std::wstring_view path);
 bool FileExists(std::wstring_view path);
 // True when a folder exists at `path`. An empty path never does.
 bool FolderExists(std::wstring_view path);
+// True when anything (a file, a folder, a link) is at `path`, for names
+// that must not be taken. An empty path never is.
+bool EntryExists(std::wstring_view path);
 // True when the entry at `path` itself is a reparse point (a symbolic link,
 // a junction): the entry, not what it points at, is asked.
 bool IsReparsePoint(std::wstring_view path);

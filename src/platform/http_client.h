@@ -16,18 +16,10 @@
 #include <functional>
 #include <string>
 
+#include "platform/internet_handle.h"
 #include "platform/unique_handle.h"
 
 namespace vantrel::platform {
-
-struct InternetHandleTraits {
-  using Handle = HINTERNET;
-  static Handle Invalid() { return nullptr; }
-  static bool IsValid(Handle h) { return h != nullptr; }
-  static void Close(Handle h) { ::InternetCloseHandle(h); }
-};
-// Owner of one WinINet handle (session, connection or request).
-using InternetHandle = ScopedHandle<InternetHandleTraits>;
 
 struct HttpSettings {
   // An explicit proxy; otherwise the connection is direct.

@@ -108,15 +108,13 @@ bool DeleteEntryFile(const std::wstring& path) {
                                   nullptr));
     if (!file) return false;
   }
-  return ::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+  return !platform::EntryExists(path);
 }
 
 std::wstring PayloadPath(const RecoveryStore& store, const std::wstring& name) {
   if (store.datFolder.empty() || !platform::IsPlainFileName(name)) return {};
   return store.datFolder + L"\\" + name;
 }
-
-bool EntryExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 }  // namespace
 
@@ -223,7 +221,7 @@ std::wstring FreeStartupPayloadName(const RecoveryStore& store, const std::wstri
     const std::wstring candidate = n == 1 ? name : name + L"." + std::to_wstring(n);
     const std::wstring path = PayloadPath(store, candidate);
     if (path.empty() || path.size() >= MAX_PATH) return {};
-    if (!EntryExists(path)) return candidate;
+    if (!platform::EntryExists(path)) return candidate;
   }
   return {};
 }
@@ -232,7 +230,7 @@ bool MoveStartupEntryToStore(const RecoveryStore& store, const std::wstring& fol
                              const std::wstring& maker) {
   if (!platform::IsFullyQualifiedPath(folder) || !platform::IsPlainFileName(name)) return false;
   const std::wstring source = folder + L"\\" + name;
-  if (!EntryExists(source)) return false;
+  if (!platform::EntryExists(source)) return false;
   FolderHold hold(store.datFolder);
   if (!hold.held()) return false;
   const std::wstring payload = FreeStartupPayloadName(store, name);

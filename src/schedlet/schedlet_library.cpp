@@ -5,6 +5,7 @@
 
 #include "core/helpers.h"
 #include "core/program_names.h"
+#include "platform/file_system.h"
 #include "platform/text_conv.h"
 
 namespace vantrel {
@@ -16,8 +17,6 @@ std::optional<std::string> ExactAnsi(const std::wstring& text) {
   if (text.find(L'\0') != std::wstring::npos) return std::nullopt;  // would end the text early
   return platform::ToNarrowExact(text, platform::kCodePageAnsi);
 }
-
-bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Open for reading; others may read it too, but not change or delete it.
 UniqueFile OpenLocked(const std::wstring& path) {
@@ -77,7 +76,7 @@ SchedletLibrary SchedletLibrary::Bind(bool isNt6, SchedletNeeds needs, const std
   const std::wstring path = LibraryPath(dataFolder);
 
   const bool known = !source.bytes.empty();
-  if (!Exists(path)) {
+  if (!platform::EntryExists(path)) {
     if (!WriteLibrary(path, source)) return {};
   } else if (known && !HoldsExactly(path, source.bytes)) {
     ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);

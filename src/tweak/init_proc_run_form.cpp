@@ -35,9 +35,9 @@ bool TInitProcRunForm::Create() {
   layout.owner = owner_;
   if (!Form::Create(layout)) return false;
 
-  jvgfnmtr1 = &Add<StripAnimation>(ui::Rect{0, 0, 200, 50});
+  jvgfnmtr1 = &Add<ui::StripAnimation>(ui::Rect{0, 0, 200, 50});
   jvgfnmtr1->SetAlign(ui::Align::Client);
-  tmrAnimation_ = std::make_unique<ui::Timer>(*this, StripAnimation::kFrameIntervalMs);
+  tmrAnimation_ = std::make_unique<ui::Timer>(*this, ui::StripAnimation::kFrameIntervalMs);
   tmrAnimation_->onTimer = [this] { tmrAnimationTimer(); };
 
   FormCreate();

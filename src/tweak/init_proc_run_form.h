@@ -42,7 +42,7 @@ class TInitProcRunForm : public ui::Form {
   // The worker's thread handle, kept until the window goes; null when it could not start.
   HANDLE WorkerThread() const { return worker_.get(); }
 
-  StripAnimation* jvgfnmtr1 = nullptr;
+  ui::StripAnimation* jvgfnmtr1 = nullptr;
 
  protected:
   // Only the end of the worker closes the window: a close asked for while it

@@ -2,6 +2,11 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <utility>
+
+#include "platform/gdi_holders.h"
+
 namespace vantrel::ui {
 
 // ---------------------------------------------------------------- Button
@@ -49,13 +54,11 @@ Label::Label(Container& parent, const std::wstring& caption, const Rect& designe
 }
 
 int Label::TextWidthPx(const std::wstring& text) const {
-  HDC dc = ::GetDC(hwnd());
+  platform::WindowDc dc(hwnd());
   if (!dc) return 0;
-  HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(hwnd(), WM_GETFONT, 0, 0)));
+  platform::SelectedObject font(dc.get(), reinterpret_cast<HGDIOBJ>(::SendMessageW(hwnd(), WM_GETFONT, 0, 0)));
   SIZE size{};
-  ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-  ::SelectObject(dc, old);
-  ::ReleaseDC(hwnd(), dc);
+  ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
   return size.cx;
 }
 
@@ -76,10 +79,15 @@ LRESULT Panel::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
       Realign();
       return 0;
+    case WM_ERASEBKGND:
+      if (detail::EraseWithInheritedColor(form(), hwnd, reinterpret_cast<HDC>(wp))) return 1;
+      break;
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
     case WM_DRAWITEM:
       // Children talk to the form, wherever they sit.
       if (HWND up = ::GetParent(hwnd)) return ::SendMessageW(up, msg, wp, lp);
@@ -90,18 +98,74 @@ LRESULT Panel::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 // ----------------------------------------------------------- ProgressBar
 
-ProgressBar::ProgressBar(Container& parent, const Rect& designed) : Control(parent) {
-  CreateChild(PROGRESS_CLASSW, L"", WS_VISIBLE, 0, designed);
+ProgressBar::ProgressBar(Container& parent, const Rect& designed, ProgressStyle style)
+    : Control(parent), style_(style == ProgressStyle::Marquee ? ProgressStyle::Blocks : style) {
+  CreateChild(PROGRESS_CLASSW, L"", WS_VISIBLE | (style_ == ProgressStyle::Smooth ? PBS_SMOOTH : 0), 0, designed);
+  if (style == ProgressStyle::Marquee) SetMarquee(true);
+}
+
+void ProgressBar::SetStyleBits(DWORD add, DWORD remove) {
+  if (!hwnd()) return;
+  const DWORD old = static_cast<DWORD>(::GetWindowLongW(hwnd(), GWL_STYLE));
+  ::SetWindowLongW(hwnd(), GWL_STYLE, static_cast<LONG>((old & ~remove) | add));
+  ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 void ProgressBar::SetRange(int minimum, int maximum) {
+  if (minimum > maximum) std::swap(minimum, maximum);
   if (hwnd()) ::SendMessageW(hwnd(), PBM_SETRANGE32, static_cast<WPARAM>(minimum), static_cast<LPARAM>(maximum));
 }
+
+int ProgressBar::Minimum() const {
+  return hwnd() ? static_cast<int>(::SendMessageW(hwnd(), PBM_GETRANGE, TRUE, 0)) : 0;
+}
+int ProgressBar::Maximum() const {
+  return hwnd() ? static_cast<int>(::SendMessageW(hwnd(), PBM_GETRANGE, FALSE, 0)) : 0;
+}
+
 void ProgressBar::SetPosition(int position) {
-  if (hwnd()) ::SendMessageW(hwnd(), PBM_SETPOS, static_cast<WPARAM>(position), 0);
+  if (!hwnd()) return;
+  position = std::clamp(position, Minimum(), Maximum());
+  ::SendMessageW(hwnd(), PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 int ProgressBar::Position() const {
   return hwnd() ? static_cast<int>(::SendMessageW(hwnd(), PBM_GETPOS, 0, 0)) : 0;
+}
+
+void ProgressBar::Advance(int delta) {
+  const long long target = static_cast<long long>(Position()) + delta;
+  SetPosition(static_cast<int>(std::clamp<long long>(target, Minimum(), Maximum())));
+}
+
+void ProgressBar::SetSmooth(bool smooth) {
+  if (MarqueeRunning()) SetMarquee(false);
+  style_ = smooth ? ProgressStyle::Smooth : ProgressStyle::Blocks;
+  SetStyleBits(smooth ? PBS_SMOOTH : 0, smooth ? 0 : PBS_SMOOTH);
+}
+
+bool ProgressBar::SetMarquee(bool running, UINT intervalMs) {
+  if (!hwnd()) return false;
+  if (running) {
+    if (MarqueeRunning()) {
+      ::SendMessageW(hwnd(), PBM_SETMARQUEE, TRUE, static_cast<LPARAM>(intervalMs));
+      return true;
+    }
+    const DWORD old = static_cast<DWORD>(::GetWindowLongW(hwnd(), GWL_STYLE));
+    SetStyleBits(PBS_MARQUEE, 0);
+    // Version 6 answers TRUE; older controls do not know the message.
+    if (!::SendMessageW(hwnd(), PBM_SETMARQUEE, TRUE, static_cast<LPARAM>(intervalMs))) {
+      ::SetWindowLongW(hwnd(), GWL_STYLE, static_cast<LONG>(old));
+      return false;
+    }
+    before_ = style_;
+    style_ = ProgressStyle::Marquee;
+    return true;
+  }
+  if (!MarqueeRunning()) return true;
+  ::SendMessageW(hwnd(), PBM_SETMARQUEE, FALSE, 0);
+  style_ = before_;
+  SetStyleBits(style_ == ProgressStyle::Smooth ? PBS_SMOOTH : 0, PBS_MARQUEE);
+  return true;
 }
 
 // ----------------------------------------------------------------- Timer

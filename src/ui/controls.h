@@ -56,12 +56,37 @@ class Panel : public Control, public Container {
   LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 };
 
+// How a progress bar shows its position: in blocks (the system's look),
+// as one smooth bar, or as a marquee that runs without a position.
+enum class ProgressStyle { Blocks, Smooth, Marquee };
+
 class ProgressBar : public Control {
  public:
-  ProgressBar(Container& parent, const Rect& designed);
+  ProgressBar(Container& parent, const Rect& designed, ProgressStyle style = ProgressStyle::Blocks);
+
+  // The range (a reversed one is put in order); the position is kept inside it.
   void SetRange(int minimum, int maximum);
+  int Minimum() const;
+  int Maximum() const;
+  // Clamped to the range.
   void SetPosition(int position);
   int Position() const;
+  // Moves the position by `delta` (clamped).
+  void Advance(int delta);
+
+  ProgressStyle Style() const { return style_; }
+  // Switches to a smooth bar or to blocks; ends a marquee.
+  void SetSmooth(bool smooth);
+  // Runs or ends a marquee (a new frame every `intervalMs`). False when the
+  // system's progress bar has no marquee (common controls before version 6):
+  // the bar then stays as it was.
+  bool SetMarquee(bool running, UINT intervalMs = 30);
+  bool MarqueeRunning() const { return style_ == ProgressStyle::Marquee; }
+
+ private:
+  void SetStyleBits(DWORD add, DWORD remove);
+  ProgressStyle style_;
+  ProgressStyle before_ = ProgressStyle::Blocks;  // the look a marquee gives way to
 };
 
 // A window timer of a form; stopped when it goes.

@@ -10,8 +10,11 @@ class PageControl::Strip : public Control {
   Strip(Container& parent, PageControl& owner) : Control(parent), owner_(owner) {
     CreateChild(WC_TABCONTROLW, L"", WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, 0, Rect{});
   }
+  // The strip has already moved when it tells; a refused move is undone
+  // before anything is shown (the strip draws the change after this).
   LRESULT OnNotify(NMHDR& header) override {
-    if (header.code == TCN_SELCHANGE) owner_.SetActiveIndex(TabCtrl_GetCurSel(hwnd()));
+    if (header.code == TCN_KEYDOWN) owner_.KeyPressed(reinterpret_cast<NMTCKEYDOWN&>(header).wVKey);
+    if (header.code == TCN_SELCHANGE) owner_.UserSelected(TabCtrl_GetCurSel(hwnd()));
     return 0;
   }
 
@@ -34,6 +37,7 @@ Panel& PageControl::AddSheet(const std::wstring& caption) {
   // Sheets lie above the strip so that they get the clicks on their area.
   ::SetWindowPos(sheet.hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   sheets_.push_back(&sheet);
+  enabled_.push_back(true);
   if (active_ < 0) active_ = 0;
   AfterRealign();
   ShowActive();
@@ -60,9 +64,60 @@ void PageControl::SetSheetCaption(int index, const std::wstring& caption) {
 void PageControl::SetActiveIndex(int index) {
   if (index < 0 || index >= SheetCount()) return;
   active_ = index;
-  TabCtrl_SetCurSel(strip_->hwnd(), index);
+  SelectTab(index);
   ShowActive();
   if (onChange) onChange(index);
+}
+
+void PageControl::SelectTab(int index) {
+  HWND strip = strip_->hwnd();
+  TabCtrl_SetCurSel(strip, index);
+  // Only the selected tab is pressed. Some tab controls do not clear the
+  // mark when a key moves the selection, and then take the next click on
+  // another tab for a click beside the pressed one and ignore it.
+  for (int i = 0; i < SheetCount(); ++i) {
+    if (i == index) continue;
+    TCITEMW item{};
+    item.mask = TCIF_STATE;
+    item.dwStateMask = TCIS_BUTTONPRESSED;
+    ::SendMessageW(strip, TCM_SETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+  }
+}
+
+bool PageControl::UserSelected(int index) {
+  if (index == active_) return true;
+  const bool allowed = index >= 0 && index < SheetCount() && SheetEnabled(index) && (!onChanging || onChanging(index));
+  if (!allowed) {
+    // onChanging may have destroyed the window (closing the form).
+    if (strip_ && ::IsWindow(strip_->hwnd())) SelectTab(active_);
+    return false;
+  }
+  SetActiveIndex(index);
+  return true;
+}
+
+void PageControl::KeyPressed(WORD key) {
+  const int step = key == VK_LEFT ? -1 : key == VK_RIGHT ? 1 : 0;
+  const int next = active_ + step;
+  if (step == 0 || next < 0 || next >= SheetCount() || SheetEnabled(next)) return;
+  // The strip moves one tab in the key's direction after this; a disabled
+  // tab in the way is stepped over by putting the strip just before the
+  // next enabled one (quietly: the sheet shown does not change here).
+  for (int target = next + step; target >= 0 && target < SheetCount(); target += step) {
+    if (SheetEnabled(target)) {
+      TabCtrl_SetCurSel(strip_->hwnd(), target - step);
+      return;
+    }
+  }
+}
+
+void PageControl::SetSheetEnabled(int index, bool enabled) {
+  if (index < 0 || index >= SheetCount()) return;
+  enabled_[static_cast<size_t>(index)] = enabled;
+}
+
+bool PageControl::SheetEnabled(int index) const {
+  return index >= 0 && index < SheetCount() && enabled_[static_cast<size_t>(index)];
 }
 
 void PageControl::ShowActive() {

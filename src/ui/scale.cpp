@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <ole2.h>
 
+#include "platform/gdi_holders.h"
+
 namespace vantrel::ui {
 
 bool InitializeUi() {
@@ -18,9 +20,8 @@ bool InitializeUi() {
 
 int SystemDpi() {
   static const int dpi = [] {
-    HDC dc = ::GetDC(nullptr);
-    int value = dc ? ::GetDeviceCaps(dc, LOGPIXELSX) : 96;
-    if (dc) ::ReleaseDC(nullptr, dc);
+    platform::WindowDc screen(nullptr);
+    const int value = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
     return value > 0 ? value : 96;
   }();
   return dpi;

@@ -1,7 +1,13 @@
 #include "ui/strip_animation.h"
 
-namespace vantrel {
+#include <utility>
+
+#include "platform/gdi_holders.h"
+
+namespace vantrel::ui {
 namespace {
+
+constexpr UINT_PTR kTimerId = 1;
 
 constexpr int kCells = StripAnimation::kFrameCount;  // one lit cell per frame
 constexpr int kCellPitch = 10, kCellWidth = 8, kCellTop = 4, kCellHeight = 9;
@@ -33,58 +39,85 @@ void DrawFrame(HDC dc, int f) {
 }
 
 HBITMAP MakeStrip() {
-  HDC screen = ::GetDC(nullptr);
-  HBITMAP strip = ::CreateCompatibleBitmap(screen, StripAnimation::kFrameWidth * StripAnimation::kFrameCount,
-                                           StripAnimation::kFrameHeight);
-  HDC dc = ::CreateCompatibleDC(screen);
-  ::ReleaseDC(nullptr, screen);
-  if (!strip || !dc) {
-    if (dc) ::DeleteDC(dc);
-    return strip;
+  platform::WindowDc screen(nullptr);
+  if (!screen) return nullptr;
+  platform::UniqueGdiObject strip(::CreateCompatibleBitmap(
+      screen.get(), StripAnimation::kFrameWidth * StripAnimation::kFrameCount, StripAnimation::kFrameHeight));
+  platform::MemoryDc dc(::CreateCompatibleDC(screen.get()));
+  if (!strip || !dc) return nullptr;
+  {
+    platform::SelectedObject selected(dc.get(), strip.get());
+    if (!selected.selected()) return nullptr;
+    for (int f = 0; f < StripAnimation::kFrameCount; ++f) DrawFrame(dc.get(), f);
   }
-  HGDIOBJ old = ::SelectObject(dc, strip);
-  for (int f = 0; f < StripAnimation::kFrameCount; ++f) DrawFrame(dc, f);
-  ::SelectObject(dc, old);
-  ::DeleteDC(dc);
-  return strip;
+  return static_cast<HBITMAP>(strip.release());
 }
 
 }  // namespace
 
-StripAnimation::StripAnimation(ui::Container& parent, const ui::Rect& designed)
-    : Control(parent), strip_(MakeStrip()) {
-  ui::detail::RegisterKitClass(L"VantrelStripAnimation", &ui::detail::BoundProc<StripAnimation>, 0, nullptr,
-                               nullptr);
+StripAnimation::StripAnimation(Container& parent, const Rect& designed) : Control(parent), strip_(MakeStrip()) {
+  detail::RegisterKitClass(L"VantrelStripAnimation", &detail::BoundProc<StripAnimation>, 0, nullptr, nullptr);
   CreateChild(L"VantrelStripAnimation", L"", WS_VISIBLE, 0, designed, this);
 }
 
-void StripAnimation::NextFrame() {
-  frame_ = (frame_ + 1) % kFrameCount;
+bool StripAnimation::SetStrip(HBITMAP strip, int frames, int frameWidth, int frameHeight) {
+  platform::UniqueGdiObject owned(strip);
+  BITMAP info{};
+  if (!strip || frames < 1 || frameWidth < 1 || frameHeight < 1 || !::GetObjectW(strip, sizeof info, &info) ||
+      info.bmWidth / frameWidth < frames || info.bmHeight < frameHeight)
+    return false;
+  strip_ = std::move(owned);
+  frames_ = frames;
+  frameWidth_ = frameWidth;
+  frameHeight_ = frameHeight;
+  frame_ = 0;
   if (hwnd()) ::InvalidateRect(hwnd(), nullptr, FALSE);
+  return true;
+}
+
+void StripAnimation::NextFrame() {
+  frame_ = (frame_ + 1) % frames_;
+  if (hwnd()) ::InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+bool StripAnimation::Start(UINT intervalMs) {
+  if (!hwnd() || !::SetTimer(hwnd(), kTimerId, intervalMs, nullptr)) return false;
+  running_ = true;
+  frame_ = 0;
+  ::InvalidateRect(hwnd(), nullptr, FALSE);
+  return true;
+}
+
+void StripAnimation::Stop() {
+  if (running_ && hwnd()) ::KillTimer(hwnd(), kTimerId);
+  running_ = false;
 }
 
 void StripAnimation::Paint(HDC dc, const RECT& client) const {
   const int width = client.right - client.left, height = client.bottom - client.top;
-  HDC source = strip_ ? ::CreateCompatibleDC(dc) : nullptr;
-  if (!source) {
+  platform::MemoryDc source(strip_ ? ::CreateCompatibleDC(dc) : nullptr);
+  platform::SelectedObject selected(source.get(), strip_.get());
+  if (!selected.selected()) {
     FillBox(dc, 0, 0, width, height, RGB(244, 246, 250));
     return;
   }
-  HGDIOBJ old = ::SelectObject(source, strip_.get());
   ::SetStretchBltMode(dc, COLORONCOLOR);
-  ::StretchBlt(dc, 0, 0, width, height, source, frame_ * kFrameWidth, 0, kFrameWidth, kFrameHeight, SRCCOPY);
-  ::SelectObject(source, old);
-  ::DeleteDC(source);
+  ::StretchBlt(dc, 0, 0, width, height, source.get(), frame_ * frameWidth_, 0, frameWidth_, frameHeight_, SRCCOPY);
   // A thin frame, since the window itself has no border.
-  HBRUSH edge = ::CreateSolidBrush(RGB(120, 136, 160));
-  ::FrameRect(dc, &client, edge);
-  ::DeleteObject(edge);
+  platform::UniqueGdiObject edge(::CreateSolidBrush(RGB(120, 136, 160)));
+  if (edge) ::FrameRect(dc, &client, static_cast<HBRUSH>(edge.get()));
 }
 
 LRESULT StripAnimation::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_ERASEBKGND:
       return 1;  // the frame covers everything
+    case WM_TIMER:
+      if (wp == kTimerId) {
+        NextFrame();
+        return 0;
+      }
+      break;
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = ::BeginPaint(hwnd, &ps);
@@ -98,4 +131,4 @@ LRESULT StripAnimation::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
   return ::DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-}  // namespace vantrel
+}  // namespace vantrel::ui

@@ -1,8 +1,11 @@
 #include "ui/web_panel.h"
 
-#include <exdisp.h>
 #include <ole2.h>
-#include <oleidl.h>
+
+#include <new>
+#include <utility>
+
+#include "platform/com_holders.h"
 
 namespace vantrel::ui {
 
@@ -118,44 +121,42 @@ WebPanel::WebPanel(Container& parent, const Rect& designed) : Control(parent) {
 WebPanel::~WebPanel() { Release(); }
 
 void WebPanel::Embed() {
-  IOleObject* object = nullptr;
+  Microsoft::WRL::ComPtr<IOleObject> object;
   if (FAILED(::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                                reinterpret_cast<void**>(&object))) ||
+                                reinterpret_cast<void**>(object.GetAddressOf()))) ||
       !object)
     return;
-  object_ = object;
-  site_ = new Site(hwnd());
+  object_ = std::move(object);
+  site_.Attach(new Site(hwnd()));  // takes the reference it was made with
+  IOleClientSite* site = site_.Get();
   RECT client;
   ::GetClientRect(hwnd(), &client);
-  IWebBrowser2* browser = nullptr;
-  if (FAILED(object_->SetClientSite(static_cast<IOleClientSite*>(site_))) ||
-      FAILED(object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(site_), 0, hwnd(),
-                             &client)) ||
-      FAILED(object_->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(&browser))) || !browser) {
+  Microsoft::WRL::ComPtr<IWebBrowser2> browser;
+  if (FAILED(object_->SetClientSite(site)) ||
+      FAILED(object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, hwnd(), &client)) ||
+      FAILED(object_.As(&browser)) || !browser) {
     Release();
     return;
   }
-  browser_ = browser;
+  browser_ = std::move(browser);
   browser_->put_Silent(VARIANT_TRUE);  // no script-error boxes over the main window
   Resize();
 }
 
+// The browser first, then the object's tie to the site, then the site.
 void WebPanel::Release() {
   if (browser_) {
     browser_->Stop();
-    browser_->Release();
-    browser_ = nullptr;
+    browser_.Reset();
   }
   if (object_) {
     object_->Close(OLECLOSE_NOSAVE);
     object_->SetClientSite(nullptr);
-    object_->Release();
-    object_ = nullptr;
+    object_.Reset();
   }
   if (site_) {
     site_->Detach();
-    site_->Release();
-    site_ = nullptr;
+    site_.Reset();
   }
 }
 
@@ -165,23 +166,21 @@ void WebPanel::Resize() {
   if (!object_ || !hwnd()) return;
   RECT client;
   ::GetClientRect(hwnd(), &client);
-  IOleInPlaceObject* inPlace = nullptr;
-  if (SUCCEEDED(object_->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace))) && inPlace) {
-    inPlace->SetObjectRects(&client, &client);
-    inPlace->Release();
-  }
+  Microsoft::WRL::ComPtr<IOleInPlaceObject> inPlace;
+  if (SUCCEEDED(object_.As(&inPlace)) && inPlace) inPlace->SetObjectRects(&client, &client);
 }
 
 bool WebPanel::Navigate(const std::wstring& url) {
   lastUrl_ = url;
   if (!browser_) return false;
-  BSTR address = ::SysAllocString(url.c_str());
-  if (!address) return false;
-  VARIANT empty;
-  ::VariantInit(&empty);
-  HRESULT hr = browser_->Navigate(address, &empty, &empty, &empty, &empty);
-  ::SysFreeString(address);
-  return SUCCEEDED(hr);
+  try {
+    platform::UniqueBstr address(url);
+    VARIANT empty;  // holds nothing, so there is nothing to clear
+    ::VariantInit(&empty);
+    return SUCCEEDED(browser_->Navigate(address.get(), &empty, &empty, &empty, &empty));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
 }
 
 LRESULT WebPanel::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

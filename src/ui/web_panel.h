@@ -4,13 +4,13 @@
 // created (no browser engine, OLE not initialised) the panel stays an empty
 // area and Navigate() reports false: nothing else changes.
 #include <windows.h>
+#include <exdisp.h>
+#include <oleidl.h>
+#include <wrl/client.h>
 
 #include <string>
 
 #include "ui/window.h"
-
-struct IOleObject;
-struct IWebBrowser2;
 
 namespace vantrel::ui {
 
@@ -33,9 +33,9 @@ class WebPanel : public Control {
   void Embed();
   void Release();
   void Resize();
-  Site* site_ = nullptr;
-  IOleObject* object_ = nullptr;
-  IWebBrowser2* browser_ = nullptr;
+  Microsoft::WRL::ComPtr<Site> site_;
+  Microsoft::WRL::ComPtr<IOleObject> object_;
+  Microsoft::WRL::ComPtr<IWebBrowser2> browser_;
   std::wstring lastUrl_;
 };
 

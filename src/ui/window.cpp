@@ -31,7 +31,65 @@ std::wstring WindowText(HWND hwnd) {
 
 int EscapedExceptionCount() { return escapedExceptions.load(); }
 
+bool Background::Set(COLORREF color) {
+  HBRUSH brush = ::CreateSolidBrush(color);
+  if (!brush) return false;
+  brush_.reset(brush);
+  color_ = color;
+  return true;
+}
+
 namespace detail {
+namespace {
+
+bool IsEditClass(HWND window) {
+  wchar_t name[16] = L"";
+  ::GetClassNameW(window, name, 16);
+  return lstrcmpiW(name, L"Edit") == 0;
+}
+
+// The colour `window` shows: its own, else the one of the nearest kit
+// container around it (panels, then the form); null when none has one.
+const Background* InheritedBackground(Form& form, HWND window) {
+  for (HWND w = window; w; w = ::GetParent(w)) {
+    if (w == form.hwnd()) return form.background().IsSet() ? &form.background() : nullptr;
+    if (!(::GetWindowLongW(w, GWL_STYLE) & WS_CHILD)) break;
+    Control* c = form.FindControl(::GetDlgCtrlID(w));
+    if (c && c->hwnd() == w && c->background().IsSet()) return &c->background();
+  }
+  return nullptr;
+}
+
+void FillWith(HWND window, HDC dc, HBRUSH brush) {
+  RECT client;
+  ::GetClientRect(window, &client);
+  ::FillRect(dc, &client, brush);
+}
+
+}  // namespace
+
+HBRUSH ControlColorBrush(Form& form, HWND child, HDC dc, bool inherit) {
+  const Background* background = nullptr;
+  if (inherit) {
+    background = InheritedBackground(form, child);
+  } else if (Control* c = form.FindControl(::GetDlgCtrlID(child)); c && c->hwnd() == child && c->background().IsSet()) {
+    background = &c->background();
+  }
+  if (!background) return nullptr;
+  ::SetBkColor(dc, background->Color());
+  return background->Brush();
+}
+
+HBRUSH ControlColorBrush(Form& form, HWND child, HDC dc) {
+  return ControlColorBrush(form, child, dc, !IsEditClass(child));
+}
+
+bool EraseWithInheritedColor(Form& form, HWND window, HDC dc) {
+  const Background* background = InheritedBackground(form, window);
+  if (!background) return false;
+  FillWith(window, dc, background->Brush());
+  return true;
+}
 
 void NoteEscapedException(UINT msg) noexcept {
   ++escapedExceptions;
@@ -135,6 +193,17 @@ void Control::SetHeightPx(int height) {
   RECT r = BoundsPx();
   SetBoundsPx(r.left, r.top, r.right - r.left, height);
   if (align_ != Align::None) parent_.Realign();
+}
+
+bool Control::SetBackgroundColor(COLORREF color) {
+  if (!background_.Set(color)) return false;
+  if (hwnd_) ::InvalidateRect(hwnd_, nullptr, TRUE);
+  return true;
+}
+
+void Control::ClearBackgroundColor() {
+  background_.Clear();
+  if (hwnd_) ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void Control::SetAlign(Align align) {
@@ -252,6 +321,39 @@ void Form::MoveTo(int left, int top) {
   if (hwnd_) ::SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void Form::CenterInWorkArea() {
+  if (!hwnd_) return;
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!::GetMonitorInfoW(::MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &info) &&
+      !::SystemParametersInfoW(SPI_GETWORKAREA, 0, &info.rcWork, 0))
+    return;
+  const RECT& work = info.rcWork;
+  const int width = WindowWidthPx(), height = WindowHeightPx();
+  const int left = work.left + static_cast<int>(std::max<LONG>(0, (work.right - work.left - width) / 2));
+  const int top = work.top + std::max<LONG>(0, (work.bottom - work.top - height) / 2);
+  MoveTo(left, top);
+}
+
+void Form::SetMinimumSize(int designedWidth, int designedHeight) {
+  minSize_ = SIZE{designedWidth > 0 ? Scale(designedWidth) : 0, designedHeight > 0 ? Scale(designedHeight) : 0};
+  // A window already smaller grows to the new minimum.
+  if (hwnd_ && (WindowWidthPx() < minSize_.cx || WindowHeightPx() < minSize_.cy))
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, std::max<int>(WindowWidthPx(), minSize_.cx),
+                   std::max<int>(WindowHeightPx(), minSize_.cy), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool Form::SetBackgroundColor(COLORREF color) {
+  if (!background_.Set(color)) return false;
+  if (hwnd_) ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
+  return true;
+}
+
+void Form::ClearBackgroundColor() {
+  background_.Clear();
+  if (hwnd_) ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
 int Form::ShowModal() {
   if (!hwnd_) return IDCANCEL;
   HWND self = hwnd_;
@@ -329,6 +431,29 @@ LRESULT Form::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_WINDOWPOSCHANGING:
       OnWindowPosChanging(*reinterpret_cast<WINDOWPOS*>(lp));
+      break;
+    case WM_GETMINMAXINFO:
+      if (minSize_.cx > 0 || minSize_.cy > 0) {
+        auto* info = reinterpret_cast<MINMAXINFO*>(lp);
+        info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, minSize_.cx);
+        info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, minSize_.cy);
+        return 0;
+      }
+      break;
+    case WM_ERASEBKGND:
+      if (background_.IsSet()) {
+        RECT client;
+        ::GetClientRect(hwnd, &client);
+        ::FillRect(reinterpret_cast<HDC>(wp), &client, background_.Brush());
+        return 1;
+      }
+      break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+      if (HBRUSH brush = detail::ControlColorBrush(*this, reinterpret_cast<HWND>(lp), reinterpret_cast<HDC>(wp)))
+        return reinterpret_cast<LRESULT>(brush);
       break;
     case WM_SIZE:
       Realign();

@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/unique_handle.h"
 #include "ui/scale.h"
 
 namespace vantrel::ui {
@@ -27,6 +28,21 @@ class Form;
 // lowest), Left/Right take the full height of what is left, Client fills the
 // rest. Hidden controls take no space. None keeps its own bounds.
 enum class Align { None, Top, Bottom, Left, Right, Client };
+
+// A background colour and its brush, owned by the window it paints.
+class Background {
+ public:
+  // Makes the brush; false (and no colour) when GDI refused.
+  bool Set(COLORREF color);
+  void Clear() { brush_.reset(); }
+  bool IsSet() const { return brush_.valid(); }
+  COLORREF Color() const { return color_; }
+  HBRUSH Brush() const { return static_cast<HBRUSH>(brush_.get()); }
+
+ private:
+  platform::UniqueGdiObject brush_;
+  COLORREF color_ = 0;
+};
 
 // Exceptions caught at a window procedure since the process started.
 int EscapedExceptionCount();
@@ -102,6 +118,13 @@ class Control {
   Align align() const { return align_; }
   void SetAlign(Align align);
 
+  // A background colour of its own (labels, check boxes, panels); the
+  // control repaints. Without one a control shows its container's colour,
+  // and a container without one the system's face colour.
+  bool SetBackgroundColor(COLORREF color);
+  void ClearBackgroundColor();
+  const Background& background() const { return background_; }
+
   // Notifications routed by the form, by control id.
   virtual void OnCommand(WORD /*code*/) {}
   virtual LRESULT OnNotify(NMHDR& /*header*/) { return 0; }
@@ -120,6 +143,7 @@ class Control {
   int id_ = 0;
   bool visible_ = true;
   Align align_ = Align::None;
+  Background background_;
 };
 
 // Something that holds controls: a form's client area or a panel.
@@ -201,6 +225,21 @@ class Form : public Container {
   int WindowHeightPx() const;
   void SetWindowHeightPx(int height);
   void MoveTo(int left, int top);
+  // Puts the window in the middle of the work area of the monitor it is on
+  // (the taskbar left out); a window larger than the work area keeps its
+  // top-left corner inside, so that its caption can still be reached.
+  void CenterInWorkArea();
+
+  // The smallest outer size the user can drag the window to, in designed
+  // pixels (scaled to the DPI); 0 x 0 for none.
+  void SetMinimumSize(int designedWidth, int designedHeight);
+  SIZE MinimumSizePx() const { return minSize_; }
+
+  // The client area's colour and the colour of the controls on it that have
+  // none of their own; the window repaints.
+  bool SetBackgroundColor(COLORREF color);
+  void ClearBackgroundColor();
+  const Background& background() const { return background_; }
 
   // Runs the form modally: its owner is disabled, the form shown (unless
   // ShowModalHidden), a message loop runs until EndModal or WM_CLOSE, the
@@ -252,7 +291,21 @@ class Form : public Container {
   bool modalDone_ = false;
   bool showModalHidden_ = false;
   int modalResult_ = 0;
+  SIZE minSize_{0, 0};
+  Background background_;
 };
+
+namespace detail {
+// The answer to WM_CTLCOLOR* from `child`: the brush of the child's own
+// colour or of the nearest container with one (DC set up to match), or
+// null when none has a colour (the caller then asks DefWindowProc).
+// Labels and buttons take their container's colour; edits and lists only
+// their own, since their field stays the window colour on any panel.
+HBRUSH ControlColorBrush(Form& form, HWND child, HDC dc);
+HBRUSH ControlColorBrush(Form& form, HWND child, HDC dc, bool inherit);
+// Fills a container window with the colour it shows; false when it has none.
+bool EraseWithInheritedColor(Form& form, HWND window, HDC dc);
+}  // namespace detail
 
 // Message loops. Keyboard navigation (Tab, arrows, Enter on buttons) goes
 // through IsDialogMessage of the kit form that holds the focus.

@@ -3,6 +3,7 @@
 
 #include "core/helpers.h"
 #include "core/program_names.h"
+#include "platform/file_system.h"
 #include "update/updater_command_line.h"
 #include "update/version_check.h"
 #include "update/version_check_form.h"
@@ -58,7 +59,7 @@ bool RunUpdater(const std::wstring& programFolder, const UpdaterLauncher& launch
     ::DeleteFileW(path.c_str());  // a partly written file is no program
     return false;
   }
-  if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+  if (!platform::FileExists(path)) return false;
 
   std::wstring self(MAX_PATH, L'\0');
   const DWORD length = ::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));

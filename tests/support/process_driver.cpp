@@ -115,6 +115,44 @@ class RemoteBuffer {
   void* address_ = nullptr;
 };
 
+// Sends a message whose lParam points at a structure, through memory in the
+// window's process: `in` is copied there first and read back into `out`.
+template <typename T>
+bool SendWithRemote(HWND window, UINT message, WPARAM wp, const T& in, T* out, DWORD_PTR* result = nullptr) {
+  DWORD processId = 0;
+  ::GetWindowThreadProcessId(window, &processId);
+  if (!processId) return false;
+  HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  if (!process) return false;
+  bool ok = false;
+  {
+    RemoteBuffer remote(process, sizeof(T));
+    SIZE_T moved = 0;
+    DWORD_PTR answer = 0;
+    ok = remote.get() && ::WriteProcessMemory(process, remote.get(), &in, sizeof in, &moved) &&
+         ::SendMessageTimeoutW(window, message, wp, reinterpret_cast<LPARAM>(remote.get()), SMTO_ABORTIFHUNG, 2000,
+                               &answer) &&
+         ::ReadProcessMemory(process, remote.get(), out, sizeof(T), &moved);
+    if (result) *result = answer;
+  }
+  ::CloseHandle(process);
+  return ok;
+}
+
+bool SendTimeout(HWND window, UINT message, WPARAM wp, LPARAM lp, DWORD_PTR* result) {
+  return ::SendMessageTimeoutW(window, message, wp, lp, SMTO_ABORTIFHUNG, 2000, result) != 0;
+}
+
+// A press and a release of a mouse button at a point of the window's client
+// area, posted in order as the mouse would deliver them.
+bool PostClick(HWND window, POINT at, MouseButton button) {
+  const LPARAM where = MAKELPARAM(at.x, at.y);
+  const bool left = button == MouseButton::Left;
+  return ::PostMessageW(window, WM_MOUSEMOVE, 0, where) &&
+         ::PostMessageW(window, left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN, left ? MK_LBUTTON : MK_RBUTTON, where) &&
+         ::PostMessageW(window, left ? WM_LBUTTONUP : WM_RBUTTONUP, 0, where);
+}
+
 }  // namespace
 
 std::wstring ChildRole() {
@@ -364,6 +402,62 @@ std::vector<std::vector<std::wstring>> ListViewRows(HWND list, int columns) {
     rows.push_back(std::move(row));
   }
   return rows;
+}
+
+int ListViewStateImage(HWND list, int item) {
+  DWORD_PTR state = 0;
+  if (!SendTimeout(list, LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_STATEIMAGEMASK, &state)) return -1;
+  return static_cast<int>((state & LVIS_STATEIMAGEMASK) >> 12);
+}
+
+bool ListViewChecked(HWND list, int item) { return ListViewStateImage(list, item) == 2; }
+
+int ListViewItemImage(HWND list, int item, int subItem) {
+  LVITEMW request{};
+  request.mask = LVIF_IMAGE;
+  request.iItem = item;
+  request.iSubItem = subItem;
+  request.iImage = -1;
+  LVITEMW answer{};
+  DWORD_PTR ok = 0;
+  if (!SendWithRemote(list, LVM_GETITEMW, 0, request, &answer, &ok) || !ok) return -1;
+  return answer.iImage;
+}
+
+RECT ListViewCellRect(HWND list, int item, int subItem) {
+  RECT request{};
+  request.top = subItem;
+  request.left = subItem == 0 ? LVIR_LABEL : LVIR_BOUNDS;
+  RECT answer{};
+  DWORD_PTR ok = 0;
+  if (!SendWithRemote(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(item), request, &answer, &ok) || !ok) return {};
+  return answer;
+}
+
+bool ClickListCell(HWND list, int item, int subItem, MouseButton button) {
+  const RECT cell = ListViewCellRect(list, item, subItem);
+  if (cell.right <= cell.left || cell.bottom <= cell.top) return false;
+  return PostClick(list, POINT{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2}, button);
+}
+
+int TabCount(HWND tabs) {
+  DWORD_PTR count = 0;
+  return SendTimeout(tabs, TCM_GETITEMCOUNT, 0, 0, &count) ? static_cast<int>(count) : -1;
+}
+
+int SelectedTab(HWND tabs) {
+  DWORD_PTR selected = 0;
+  return SendTimeout(tabs, TCM_GETCURSEL, 0, 0, &selected) ? static_cast<int>(static_cast<LONG_PTR>(selected)) : -1;
+}
+
+bool SelectTab(HWND tabs, int index) {
+  RECT answer{};
+  DWORD_PTR ok = 0;
+  if (!SendWithRemote(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(index), RECT{}, &answer, &ok) || !ok) return false;
+  if (!PostClick(tabs, POINT{(answer.left + answer.right) / 2, (answer.top + answer.bottom) / 2}, MouseButton::Left))
+    return false;
+  // Posted: the control handles the click when its thread gets to it.
+  return WaitUntil([&] { return SelectedTab(tabs) == index; }, 1000);
 }
 
 }  // namespace vantrel::test

@@ -104,4 +104,30 @@ std::wstring ListViewItemText(HWND list, int item, int subItem);
 // Every row with `columns` columns.
 std::vector<std::vector<std::wstring>> ListViewRows(HWND list, int columns);
 
+// A row's state image index (0: none; with check boxes 1 is unticked and 2
+// ticked), -1 when the list does not answer.
+int ListViewStateImage(HWND list, int item);
+// True when the row's check box is ticked.
+bool ListViewChecked(HWND list, int item);
+// The image index of a row (subItem 0) or of a sub-item's cell; -1 when
+// the list does not answer or has no such cell.
+int ListViewItemImage(HWND list, int item, int subItem);
+// The rectangle of a cell in the list's client area (column 0: the label
+// part of the row); empty when there is no such cell.
+RECT ListViewCellRect(HWND list, int item, int subItem);
+
+enum class MouseButton { Left, Right };
+// Clicks the middle of a cell (row `item`, column `subItem`) with a mouse
+// button, as the user would: the list selects the row and tells its parent
+// (NM_CLICK or NM_RCLICK, then WM_CONTEXTMENU for the right button). The
+// click is posted: wait for its effect. False when there is no such cell.
+bool ClickListCell(HWND list, int item, int subItem, MouseButton button = MouseButton::Left);
+
+// Tab controls of another process: the tab count, the selected tab, and a
+// click on a tab (the control tells its parent as for a user's click, so
+// the program may refuse). True when the tab is selected within a second.
+int TabCount(HWND tabs);
+int SelectedTab(HWND tabs);
+bool SelectTab(HWND tabs, int index);
+
 }  // namespace vantrel::test

@@ -30,6 +30,10 @@ TEST(FileSystem, ExistsTellsFilesFromFoldersAndEmptyFromAnything) {
   EXPECT_TRUE(FolderExists(scratch.File(L"sub")));
   EXPECT_FALSE(FolderExists(scratch.File(L"f.txt")));
   EXPECT_FALSE(FolderExists(L""));
+  EXPECT_TRUE(EntryExists(scratch.File(L"f.txt")));
+  EXPECT_TRUE(EntryExists(scratch.File(L"sub")));
+  EXPECT_FALSE(EntryExists(scratch.File(L"none")));
+  EXPECT_FALSE(EntryExists(L""));
   EXPECT_FALSE(IsReparsePoint(scratch.File(L"sub")));
 }
 

@@ -214,7 +214,7 @@ struct ProgressScript {
   bool visibleAfterEarlyClose = false;
   int framesSeen = 0;
   int lastFrame = -1;
-  const StripAnimation* animation = nullptr;
+  const ui::StripAnimation* animation = nullptr;
 };
 ProgressScript* g_script = nullptr;
 void CALLBACK ProgressTick(HWND, UINT, UINT_PTR, DWORD) {
