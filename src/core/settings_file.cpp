@@ -3,6 +3,7 @@
 #include <mutex>
 #include <set>
 
+#include "platform/file_system.h"
 #include "core/app_state.h"
 #include "core/settings_rules.h"
 #include "platform/dialogs.h"
@@ -79,11 +80,7 @@ bool NamesAFolder(const std::wstring& file) { return file.find_first_of(L"\\/") 
 
 }  // namespace
 
-bool SettingsFileExists(const std::wstring& file) {
-  if (!NamesAFolder(file)) return false;
-  DWORD attributes = ::GetFileAttributesW(file.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+bool SettingsFileExists(const std::wstring& file) { return NamesAFolder(file) && platform::FileExists(file); }
 
 bool SettingsFile::WriteRaw(std::wstring_view section, std::wstring_view key, const std::wstring& value) const {
   std::wstring s(section), k(key);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/com_holders.h"
+#include "platform/file_system.h"
 #include "platform/text_conv.h"
 #include "platform/unique_handle.h"
 
@@ -19,10 +20,7 @@ namespace {
 // lacks is shown as its default character.
 std::string ShownAnsi(std::wstring_view text) { return platform::ToNarrow(text); }
 
-bool IsFile(const char* path) {
-  const DWORD attributes = ::GetFileAttributesA(path);
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+bool IsFile(const char* path) { return path && platform::FileExists(platform::ToWide(path)); }
 
 // Exactly the bytes of `text` (no byte-order mark, no NUL) in a new hidden
 // file. An existing file is left as it is; a short write removes the partial
