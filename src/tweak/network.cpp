@@ -167,7 +167,11 @@ bool ClearMsmqNoDelay() { return SetMsmqValue(false); }
 bool SetInterfaceTweak(const InterfaceList& list) { return SetInterfaceValues(list, true); }
 bool ClearInterfaceTweak(const InterfaceList& list) { return SetInterfaceValues(list, false); }
 
-void RenewNetwork() { RunCommand(L"ipconfig /renew", SW_HIDE, true, 5000); }
+// Without CREATE_NO_WINDOW a console program started from a windowed one
+// gets a console of its own, which costs about 100 ms and may flash.
+void RenewNetwork() { RunCommand(L"ipconfig /renew", SW_HIDE, true, 5000, CREATE_NO_WINDOW); }
+
+void TweakPause(DWORD ms) { ::Sleep(ms); }
 
 void RunTweak(HWND window, const TweakSources& sources) noexcept {
   const bool clear = ClearTweak;
@@ -177,7 +181,7 @@ void RunTweak(HWND window, const TweakSources& sources) noexcept {
           if (sources.listConnections) sources.listConnections(list);
         }))
       list.clear();
-    ::Sleep(500);
+    if (sources.pause) sources.pause(500);
     // An address that cannot be told leaves the list whole: every connection
     // gets the change. A filter that fails half-way touches no interface.
     if (!Guarded([&] {
@@ -198,7 +202,7 @@ void RunTweak(HWND window, const TweakSources& sources) noexcept {
       if (sources.renewNetwork) sources.renewNetwork();
     });
   }  // the list is released here
-  ::Sleep(500);
+  if (sources.pause) sources.pause(500);
   ::PostMessageW(window, WM_CLOSE, 0, 0);
 }
 
