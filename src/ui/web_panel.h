@@ -16,14 +16,10 @@ namespace vantrel::ui {
 
 class WebPanel : public Control {
  public:
-  // `startBrowser` false: the browser is embedded later, by StartBrowser
-  // (a window shows sooner without it).
-  WebPanel(Container& parent, const Rect& designed, bool startBrowser = true);
+  WebPanel(Container& parent, const Rect& designed);
   ~WebPanel() override;
 
   bool HasBrowser() const { return browser_ != nullptr; }
-  // Embeds the browser when it is not there yet.
-  void StartBrowser();
   // Starts loading a page; false without a browser or when it refused.
   bool Navigate(const std::wstring& url);
   const std::wstring& LastUrl() const { return lastUrl_; }
