@@ -20,12 +20,12 @@ class HelperForm : public ui::Form {
  public:
   explicit HelperForm(const std::wstring& caption) {
     ui::InitializeUi();
-    ui::FormSpec spec;
-    spec.className = kFormClass;
-    spec.caption = caption;
-    spec.clientWidth = 240;
-    spec.clientHeight = 120;
-    Create(spec);
+    ui::FormSpec layout;
+    layout.className = kFormClass;
+    layout.caption = caption;
+    layout.clientWidth = 240;
+    layout.clientHeight = 120;
+    Create(layout);
   }
 };
 
