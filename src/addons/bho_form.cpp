@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <optional>
 #include <utility>
 
 #include "addons/addon_rules.h"
@@ -504,29 +505,45 @@ bool TBHOForm::RemoveExtension(int row) {
   const std::wstring buttonText = lv3->ItemText(row, 0);
   const std::wstring exec = lv3->ItemText(row, 2);
   const std::wstring keyName = lv3->ItemText(row, 3);
-  if (!recovery::AppendRecoveryRecord(env_.store, recovery::kIconSection, {buttonText, exec, keyName, L"", L""}))
-    return false;
-  if (keyName.empty()) return true;
   const std::wstring base = addons::kExtensionsKey;
-  {
-    RegKey user;
-    if (user.Open(HKEY_CURRENT_USER, base, KEY_READ) != ERROR_SUCCESS) return true;
-  }
-  // The current user's key first; the machine's (64-bit view first) only
-  // when the user's is gone. The key is deleted only after its export.
+  // The key that goes: the current user's first; the machine's (64-bit
+  // view first) only when the user's is gone. None when the user's
+  // extension key cannot be read.
   struct Place {
     HKEY root;
     RegistryView view;
   };
-  std::vector<Place> places{{HKEY_CURRENT_USER, RegistryView::Default}};
-  for (RegistryView view : env_.sources.machineViews) places.push_back({HKEY_LOCAL_MACHINE, view});
-  for (const Place& place : places) {
-    if (!HasSubkey(place.root, base, keyName, place.view)) continue;
-    if (!recovery::ExportRegistryKey(env_.store, place.root, base, keyName, nullptr, place.view)) return false;
-    RegKey key;
-    if (OpenWrite(key, place.root, base, place.view)) key.DeleteTree(keyName);
-    return true;
+  std::optional<Place> found;
+  RegKey user;
+  if (!keyName.empty() && user.Open(HKEY_CURRENT_USER, base, KEY_READ) == ERROR_SUCCESS) {
+    user.Close();
+    std::vector<Place> places{{HKEY_CURRENT_USER, RegistryView::Default}};
+    for (RegistryView view : env_.sources.machineViews) places.push_back({HKEY_LOCAL_MACHINE, view});
+    for (const Place& place : places) {
+      if (HasSubkey(place.root, base, keyName, place.view)) {
+        found = place;
+        break;
+      }
+    }
   }
+  // The export goes under a free name, so that an older backup of an
+  // equally named key (the user's beside the machine's, or an earlier
+  // removal) is never replaced; the record names that file in its fourth
+  // field when it is not the key name.
+  std::wstring payload;
+  if (found) {
+    payload = recovery::FreeRegistryExportName(env_.store, keyName);
+    if (payload.empty()) return false;
+  }
+  const std::wstring payloadField = payload == keyName ? L"" : payload;
+  if (!recovery::AppendRecoveryRecord(env_.store, recovery::kIconSection, {buttonText, exec, keyName, payloadField, L""}))
+    return false;
+  if (!found) return true;
+  // The key is deleted only after its export.
+  if (!recovery::ExportRegistryKeyAs(env_.store, payload, found->root, base, keyName, nullptr, found->view))
+    return false;
+  RegKey key;
+  if (OpenWrite(key, found->root, base, found->view)) key.DeleteTree(keyName);
   return true;
 }
 

@@ -260,13 +260,12 @@ REGSAM ViewFlag(RegistryView view) {
   }
 }
 
-bool ExportRegistryKey(const RecoveryStore& store, HKEY root, const std::wstring& baseKey,
-                       const std::wstring& keyName, std::vector<std::wstring>* leftOut, RegistryView view) {
-  const std::wstring file = RegistryExportPath(store, keyName);
-  if (file.empty() || !AnsiRoundTrips(baseKey) || !AnsiRoundTrips(keyName)) return false;
-  FolderHold hold(store.datFolder);
-  if (!hold.held() || !DeleteEntryFile(file)) return false;
+namespace {
 
+// Writes the export of root\baseKey\keyName as a new file (never replacing
+// one). The caller holds the dat folder.
+bool WriteExportFile(const std::wstring& file, HKEY root, const std::wstring& baseKey, const std::wstring& keyName,
+                     std::vector<std::wstring>* leftOut, RegistryView view) {
   RegistryExport out;
   out.userRoot = root == HKEY_CURRENT_USER;
   out.baseKey = baseKey;
@@ -310,9 +309,36 @@ bool ExportRegistryKey(const RecoveryStore& store, HKEY root, const std::wstring
   return ok;
 }
 
+}  // namespace
+
+bool ExportRegistryKey(const RecoveryStore& store, HKEY root, const std::wstring& baseKey,
+                       const std::wstring& keyName, std::vector<std::wstring>* leftOut, RegistryView view) {
+  const std::wstring file = RegistryExportPath(store, keyName);
+  if (file.empty() || !AnsiRoundTrips(baseKey) || !AnsiRoundTrips(keyName)) return false;
+  FolderHold hold(store.datFolder);
+  if (!hold.held() || !DeleteEntryFile(file)) return false;
+  return WriteExportFile(file, root, baseKey, keyName, leftOut, view);
+}
+
 bool ExportRegistryKey(HKEY root, const std::wstring& baseKey, const std::wstring& keyName,
                        std::vector<std::wstring>* leftOut, RegistryView view) {
   return ExportRegistryKey(RecoveryStore::System(), root, baseKey, keyName, leftOut, view);
+}
+
+std::wstring FreeRegistryExportName(const RecoveryStore& store, const std::wstring& keyName) {
+  return FreeStartupPayloadName(store, keyName);
+}
+
+bool ExportRegistryKeyAs(const RecoveryStore& store, const std::wstring& payloadName, HKEY root,
+                         const std::wstring& baseKey, const std::wstring& keyName, std::vector<std::wstring>* leftOut,
+                         RegistryView view) {
+  const std::wstring file = PayloadPath(store, payloadName);
+  if (file.empty() || file.size() >= MAX_PATH || !AnsiRoundTrips(payloadName) || !AnsiRoundTrips(baseKey) ||
+      !AnsiRoundTrips(keyName))
+    return false;
+  FolderHold hold(store.datFolder);
+  if (!hold.held() || platform::EntryExists(file)) return false;
+  return WriteExportFile(file, root, baseKey, keyName, leftOut, view);
 }
 
 bool ImportRegistryExport(const std::wstring& file, const std::optional<std::wstring>& allowedBaseKey,

@@ -107,6 +107,21 @@ bool ExportRegistryKey(const RecoveryStore& store, HKEY root, const std::wstring
 bool ExportRegistryKey(HKEY root, const std::wstring& baseKey, const std::wstring& keyName,
                        std::vector<std::wstring>* leftOut = nullptr, RegistryView view = RegistryView::Default);
 
+// A name under which a registry export of `keyName` can be written into the
+// dat folder without replacing an older backup: `keyName` itself when free,
+// else keyName + ".2", ".3", ... (the rule of FreeStartupPayloadName).
+// Empty when none can be found.
+std::wstring FreeRegistryExportName(const RecoveryStore& store, const std::wstring& keyName);
+
+// Like ExportRegistryKey, but the file is dat folder + "\" + payloadName,
+// and it is written only when no entry of that name exists: nothing is
+// ever deleted or replaced. False when the name is not a plain file name
+// or is taken, the key cannot be opened, or the file cannot be written (a
+// file cut short is removed again).
+bool ExportRegistryKeyAs(const RecoveryStore& store, const std::wstring& payloadName, HKEY root,
+                         const std::wstring& baseKey, const std::wstring& keyName,
+                         std::vector<std::wstring>* leftOut = nullptr, RegistryView view = RegistryView::Default);
+
 // Writes the values of an export file back: key root\base\name (created
 // when missing); texts as REG_SZ, numbers as REG_DWORD. Nothing is written
 // when the file is missing, lacks a header line, or names a key outside its

@@ -125,15 +125,18 @@ TEST_F(RemovalTest, ManualRemovalBacksUpEachTickedAddonThenRemovesIt) {
   std::vector<std::wstring> ids{toolbars[0][4], toolbars[1][4]};
   std::sort(ids.begin(), ids.end());
   EXPECT_EQ(ids, (std::vector<std::wstring>{recovery::RecordIdWithView(L"1" + kC, kOwnView), kD}));
+  // One record and one export per key: the current user's key went first,
+  // the machine's export took the next free name.
   const auto icons = Records(L"ICON");
-  ASSERT_EQ(icons.size(), 1u);  // the two rows give the same record
-  EXPECT_EQ(icons[0], (recovery::RecoveryRecord{L"Go", L"http://go.example/", kE}));
-  // The current user's key went first; the machine's export came last.
-  const auto exported = ReadAnsiLines(env_.store.datFolder + L"\\" + kE);
-  ASSERT_GE(exported.size(), 4u);
-  EXPECT_EQ(exported[0], "ROOT_KEY = HKEY_LOCAL_MACHINE");
-  EXPECT_EQ(exported[3], kOwnView == RegistryView::Bits64 ? "REGISTRY_VIEW = 64-bit" : "REGISTRY_VIEW = 32-bit");
-  EXPECT_EQ(CountOf(exported, "ButtonText = str::Go"), 1u);
+  ASSERT_EQ(icons.size(), 2u);
+  const auto userExport = ReadAnsiLines(env_.store.datFolder + L"\\" + kE);
+  ASSERT_GE(userExport.size(), 4u);
+  EXPECT_EQ(userExport[0], "ROOT_KEY = HKEY_CURRENT_USER");
+  const auto machineExport = ReadAnsiLines(env_.store.datFolder + L"\\" + kE + L".2");
+  ASSERT_GE(machineExport.size(), 4u);
+  EXPECT_EQ(machineExport[0], "ROOT_KEY = HKEY_LOCAL_MACHINE");
+  EXPECT_EQ(machineExport[3], kOwnView == RegistryView::Bits64 ? "REGISTRY_VIEW = 64-bit" : "REGISTRY_VIEW = 32-bit");
+  EXPECT_EQ(CountOf(machineExport, "ButtonText = str::Go"), 1u);
   // Removing changes no exclusion.
   EXPECT_EQ(SettingsFile(env_.settingsPath).ReadText(L"INIT_EXCEPT", L"BHO"), L"test_addon_server.dll");
 }
@@ -181,8 +184,8 @@ TEST_F(RemovalTest, WithoutABackupNothingIsRemoved) {
 
 TEST_F(RemovalTest, AnExportThatFailsKeepsTheExtensionKey) {
   AddExtension(HKEY_CURRENT_USER, kE, L"Go", L"x");
-  // A folder where the export file should go: it cannot be written.
-  ASSERT_TRUE(::CreateDirectoryW((env_.store.datFolder + L"\\" + kE).c_str(), nullptr));
+  // No dat folder: the export cannot be written.
+  env_.store.datFolder = folder_.File(L"no dat");
   ScriptedDialogs dialogs;
   dialogs.Answer(IDYES);
   auto form = MakeForm();

@@ -287,6 +287,27 @@ TEST_F(Export, AMissingKeyLeavesNoFile) {
   EXPECT_FALSE(ImportRegistryExport(file));
 }
 
+TEST_F(Export, AnExportUnderAGivenNameNeverReplacesAnOlderOne) {
+  ASSERT_TRUE(registry.active());
+  registry.Create(HKEY_CURRENT_USER, kExtensions + L"\\{K3}").WriteString(L"ButtonText", L"Newer");
+  const std::wstring older = store.datFolder + L"\\{K3}";
+  WriteBytes(older, "older export");
+  ASSERT_EQ(FreeRegistryExportName(store, L"{K3}"), L"{K3}.2");
+  EXPECT_FALSE(ExportRegistryKeyAs(store, L"{K3}", HKEY_CURRENT_USER, kExtensions, L"{K3}"));
+  ASSERT_TRUE(ExportRegistryKeyAs(store, L"{K3}.2", HKEY_CURRENT_USER, kExtensions, L"{K3}"));
+  EXPECT_EQ(ReadBytes(older), "older export");
+  const std::string text = ReadBytes(store.datFolder + L"\\{K3}.2");
+  EXPECT_EQ(text.rfind("ROOT_KEY = HKEY_CURRENT_USER\r\n", 0), 0u) << text;
+  EXPECT_NE(text.find("\r\nCLSID_REGKEY = {K3}\r\nButtonText = str::Newer\r\n"), std::string::npos) << text;
+  EXPECT_TRUE(Attributes(store.datFolder + L"\\{K3}.2") & FILE_ATTRIBUTE_HIDDEN);
+  // Names outside the dat folder and keys that do not open give no file.
+  for (const wchar_t* bad : {L"..\\{K3}.9", L"C:\\{K3}.9", L""})
+    EXPECT_FALSE(ExportRegistryKeyAs(store, bad, HKEY_CURRENT_USER, kExtensions, L"{K3}")) << bad;
+  EXPECT_FALSE(ExportRegistryKeyAs(store, L"{NONE}.2", HKEY_CURRENT_USER, kExtensions, L"{NONE}"));
+  EXPECT_FALSE(Exists(store.datFolder + L"\\{NONE}.2"));
+  EXPECT_FALSE(Exists(data.File(L"{K3}.9")));
+}
+
 TEST_F(Export, ImportsNothingFromDamagedOrStrayExports) {
   const std::wstring file = store.datFolder + L"\\{K2}";
   auto imports = [&](const std::string& text, std::optional<std::wstring> base = std::nullopt) {
