@@ -129,6 +129,8 @@ TEST_F(RemovalTest, ManualRemovalBacksUpEachTickedAddonThenRemovesIt) {
   // the machine's export took the next free name.
   const auto icons = Records(L"ICON");
   ASSERT_EQ(icons.size(), 2u);
+  EXPECT_EQ(icons[0], (recovery::RecoveryRecord{L"Go", L"http://go.example/", kE, L""}));
+  EXPECT_EQ(icons[1], (recovery::RecoveryRecord{L"Go", L"http://go.example/", kE, kE + L".2"}));
   const auto userExport = ReadAnsiLines(env_.store.datFolder + L"\\" + kE);
   ASSERT_GE(userExport.size(), 4u);
   EXPECT_EQ(userExport[0], "ROOT_KEY = HKEY_CURRENT_USER");
@@ -193,6 +195,60 @@ TEST_F(RemovalTest, AnExportThatFailsKeepsTheExtensionKey) {
   form->btnDelClick();
   EXPECT_TRUE(UserKeyExists(ExtensionKey(kE)));
   EXPECT_EQ(Records(L"ICON").size(), 1u);
+}
+
+// The user's and the machine's key of one extension, removed one after the
+// other and again after a restore while the older backups are still kept:
+// every removal leaves its own export, and each one restores its own key.
+TEST_F(RemovalTest, EqualExtensionKeysOfUserAndMachineEachKeepTheirOwnBackup) {
+  const std::wstring key = ExtensionKey(kE);
+  auto exec = [&](HKEY root) {
+    platform::RegKey k;
+    std::wstring text;
+    if (k.Open(root, key, KEY_READ | (root == HKEY_LOCAL_MACHINE ? recovery::ViewFlag(kOwnView) : 0)) != ERROR_SUCCESS ||
+        !k.ReadString(L"Exec", &text))
+      return std::wstring(L"<none>");
+    return text;
+  };
+  auto removeAll = [&] {
+    ScriptedDialogs dialogs;
+    dialogs.Answer(IDYES);
+    auto form = MakeForm();
+    ASSERT_EQ(form->lv3->Count(), 2);
+    form->btnAllCheckClick();
+    form->btnDelClick();
+    EXPECT_EQ(form->lv3->Count(), 0);
+    EXPECT_EQ(exec(HKEY_CURRENT_USER), L"<none>");
+    EXPECT_EQ(exec(HKEY_LOCAL_MACHINE), L"<none>");
+  };
+  auto payloads = [&] {
+    std::vector<std::wstring> paths;
+    for (const auto& record : Records(L"ICON")) paths.push_back(recovery::IconPayloadPath(env_.store, record));
+    return paths;
+  };
+  AddExtension(HKEY_CURRENT_USER, kE, L"Go", L"http://user.example/");
+  AddExtension(HKEY_LOCAL_MACHINE, kE, L"Go", L"http://machine.example/");
+  removeAll();
+  const auto first = payloads();
+  ASSERT_EQ(first.size(), 2u);
+  EXPECT_EQ(first[0], env_.store.datFolder + L"\\" + kE);
+  EXPECT_EQ(first[1], env_.store.datFolder + L"\\" + kE + L".2");
+  for (const auto& file : first) EXPECT_TRUE(recovery::ImportRegistryExport(file, std::wstring(kExtensionsKey))) << file;
+  EXPECT_EQ(exec(HKEY_CURRENT_USER), L"http://user.example/");
+  EXPECT_EQ(exec(HKEY_LOCAL_MACHINE), L"http://machine.example/");
+
+  // Restored but the backups kept: the next removal takes new names.
+  const auto userBackup = ReadAnsiLines(first[0]), machineBackup = ReadAnsiLines(first[1]);
+  removeAll();
+  const auto all = payloads();
+  ASSERT_EQ(all.size(), 4u);
+  EXPECT_EQ(all[2], env_.store.datFolder + L"\\" + kE + L".3");
+  EXPECT_EQ(all[3], env_.store.datFolder + L"\\" + kE + L".4");
+  EXPECT_EQ(ReadAnsiLines(first[0]), userBackup);
+  EXPECT_EQ(ReadAnsiLines(first[1]), machineBackup);
+  for (size_t i = 2; i < 4; ++i) EXPECT_TRUE(recovery::ImportRegistryExport(all[i], std::wstring(kExtensionsKey)));
+  EXPECT_EQ(exec(HKEY_CURRENT_USER), L"http://user.example/");
+  EXPECT_EQ(exec(HKEY_LOCAL_MACHINE), L"http://machine.example/");
 }
 
 TEST_F(RemovalTest, AutomaticModeIsInvisibleAsksNothingAndSparesTheExcluded) {
