@@ -35,44 +35,6 @@ const wchar_t kDefaultDelBho3[] =
     L"선택 항목의 툴바 관련 파일들을 남겨두고 삭제하려면 \"아니요(&N)\" 버튼을 클릭하십시오.#13#10#13#10"
     L"툴바 제거 프로그램을 실행하시겠습니까?";
 
-// A 16 x 16 check box picture: an empty box, or one with a tick.
-HICON MakeBoxIcon(bool ticked) {
-  HDC screen = ::GetDC(nullptr);
-  HDC dc = ::CreateCompatibleDC(screen);
-  HBITMAP color = ::CreateCompatibleBitmap(screen, 16, 16);
-  HBITMAP mask = ::CreateBitmap(16, 16, 1, 1, nullptr);
-  ::ReleaseDC(nullptr, screen);
-  HGDIOBJ old = ::SelectObject(dc, color);
-  RECT all{0, 0, 16, 16};
-  HBRUSH white = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
-  ::FillRect(dc, &all, white);
-  RECT box{1, 1, 15, 15};
-  HBRUSH frame = ::CreateSolidBrush(RGB(28, 81, 128));
-  ::FrameRect(dc, &box, frame);
-  ::DeleteObject(frame);
-  if (ticked) {
-    HPEN pen = ::CreatePen(PS_SOLID, 2, RGB(33, 161, 33));
-    HGDIOBJ oldPen = ::SelectObject(dc, pen);
-    ::MoveToEx(dc, 4, 8, nullptr);
-    ::LineTo(dc, 7, 11);
-    ::LineTo(dc, 12, 4);
-    ::SelectObject(dc, oldPen);
-    ::DeleteObject(pen);
-  }
-  ::SelectObject(dc, mask);
-  ::PatBlt(dc, 0, 0, 16, 16, BLACKNESS);  // all opaque
-  ::SelectObject(dc, old);
-  ::DeleteDC(dc);
-  ICONINFO info{};
-  info.fIcon = TRUE;
-  info.hbmColor = color;
-  info.hbmMask = mask;
-  HICON icon = ::CreateIconIndirect(&info);
-  ::DeleteObject(color);
-  ::DeleteObject(mask);
-  return icon;
-}
-
 // The regsvr32 of the system folder whose bitness matches the view (a
 // 64-bit server is unregistered by the 64-bit program and the other way
 // round). Always a full path.
@@ -238,11 +200,7 @@ bool TBHOForm::Create() {
   auto makeList = [&](ui::Panel& panel) {
     ui::ListView& list = panel.Add<ui::ListView>(ui::Rect{0, 0, 853, 150}, options);
     list.SetAlign(ui::Align::Client);
-    HICON empty = MakeBoxIcon(false), ticked = MakeBoxIcon(true);
-    list.AddImage(empty);
-    list.AddImage(ticked);
-    if (empty) ::DestroyIcon(empty);
-    if (ticked) ::DestroyIcon(ticked);
+    list.AddTickBoxImages();
     list.onColumnClick = [this, &list](int column) { lvColumnClick(list, column); };
     list.onMouseDown = [this, &list](const ui::ListHit& hit, UINT) { lvMouseDown(list, hit); };
     return &list;

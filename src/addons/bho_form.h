@@ -27,8 +27,8 @@ class TBHOForm : public ui::Form {
  public:
   static constexpr const wchar_t* kClassName = L"TBHOForm";
   // Pictures of the image list.
-  static constexpr int kBoxEmpty = 0;
-  static constexpr int kBoxTicked = 1;
+  static constexpr int kBoxEmpty = ui::ListView::kTickBoxEmpty;
+  static constexpr int kBoxTicked = ui::ListView::kTickBoxTicked;
 
   // What the window works with; the defaults are the system's.
   struct Environment {

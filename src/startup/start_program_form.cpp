@@ -34,40 +34,6 @@ constexpr int kMinListHeight = 60;
 constexpr int kButtonTop = 8, kButtonHeight = 25, kMargin = 8, kGap = 6;
 constexpr int kRightButtonWidth = 140;
 
-// A 16 x 16 check box, empty or ticked, as an icon for the image lists.
-HICON MakeCheckBoxIcon(bool checked) {
-  HDC screen = ::GetDC(nullptr);
-  HDC dc = ::CreateCompatibleDC(screen);
-  HBITMAP color = ::CreateCompatibleBitmap(screen, 16, 16);
-  HBITMAP mask = ::CreateBitmap(16, 16, 1, 1, nullptr);
-  HGDIOBJ old = ::SelectObject(dc, color);
-  RECT all{0, 0, 16, 16};
-  ::FillRect(dc, &all, ::GetSysColorBrush(COLOR_WINDOW));
-  RECT box{1, 1, 15, 15};
-  ::DrawFrameControl(dc, &box, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_FLAT | (checked ? DFCS_CHECKED : 0));
-  ::SelectObject(dc, mask);
-  ::PatBlt(dc, 0, 0, 16, 16, BLACKNESS);  // opaque everywhere
-  ::SelectObject(dc, old);
-  ICONINFO info{};
-  info.fIcon = TRUE;
-  info.hbmMask = mask;
-  info.hbmColor = color;
-  HICON icon = ::CreateIconIndirect(&info);
-  ::DeleteObject(color);
-  ::DeleteObject(mask);
-  ::DeleteDC(dc);
-  ::ReleaseDC(nullptr, screen);
-  return icon;
-}
-
-void AddMarkImages(ui::ListView& list) {
-  for (bool checked : {false, true}) {
-    HICON icon = MakeCheckBoxIcon(checked);
-    list.AddImage(icon);
-    if (icon) ::DestroyIcon(icon);
-  }
-}
-
 std::wstring FileNameOf(const std::wstring& path) {
   const size_t slash = path.find_last_of(L"\\/");
   return slash == std::wstring::npos ? path : path.substr(slash + 1);
@@ -189,7 +155,7 @@ bool TStartProgramForm::Create() {
       options);
   lv2->SetAlign(ui::Align::Client);
   for (ui::ListView* list : {lv1, lv2}) {
-    AddMarkImages(*list);
+    list->AddTickBoxImages();
     list->AddColumn(L"", 150);
     list->AddColumn(L"초기화제외", 80);
     list->AddColumn(L"제작사", 150);

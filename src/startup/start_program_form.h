@@ -68,8 +68,8 @@ class TStartProgramForm : public ui::Form {
  public:
   static constexpr const wchar_t* kClassName = L"TStartProgramForm";
   // Images of the two marks.
-  static constexpr int kImageClear = 0;
-  static constexpr int kImageSet = 1;
+  static constexpr int kImageClear = ui::ListView::kTickBoxEmpty;
+  static constexpr int kImageSet = ui::ListView::kTickBoxTicked;
 
   TStartProgramForm(const ui::ToolHost& host, StartProgramEnvironment environment);
   ~TStartProgramForm() override;

@@ -82,6 +82,42 @@ void ListView::SetColumnCaption(int column, const std::wstring& caption) {
 
 int ListView::AddImage(HICON icon) { return images_ && icon ? ImageList_AddIcon(images_, icon) : -1; }
 
+void ListView::AddTickBoxImages() {
+  for (bool ticked : {false, true}) {
+    HICON icon = MakeTickBoxIcon(ticked);
+    AddImage(icon);
+    if (icon) ::DestroyIcon(icon);
+  }
+}
+
+HICON MakeTickBoxIcon(bool ticked) {
+  HDC screen = ::GetDC(nullptr);
+  HDC dc = ::CreateCompatibleDC(screen);
+  HBITMAP color = ::CreateCompatibleBitmap(screen, 16, 16);
+  HBITMAP mask = ::CreateBitmap(16, 16, 1, 1, nullptr);
+  ::ReleaseDC(nullptr, screen);
+  HICON icon = nullptr;
+  if (dc && color && mask) {
+    HGDIOBJ old = ::SelectObject(dc, color);
+    RECT all{0, 0, 16, 16};
+    ::FillRect(dc, &all, ::GetSysColorBrush(COLOR_WINDOW));
+    RECT box{1, 1, 15, 15};
+    ::DrawFrameControl(dc, &box, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_FLAT | (ticked ? DFCS_CHECKED : 0));
+    ::SelectObject(dc, mask);
+    ::PatBlt(dc, 0, 0, 16, 16, BLACKNESS);  // opaque everywhere
+    ::SelectObject(dc, old);
+    ICONINFO info{};
+    info.fIcon = TRUE;
+    info.hbmMask = mask;
+    info.hbmColor = color;
+    icon = ::CreateIconIndirect(&info);
+  }
+  if (color) ::DeleteObject(color);
+  if (mask) ::DeleteObject(mask);
+  if (dc) ::DeleteDC(dc);
+  return icon;
+}
+
 int ListView::AddItem(const std::vector<std::wstring>& texts, int image, LPARAM data) {
   LVITEMW item{};
   item.mask = LVIF_TEXT | LVIF_PARAM | (image >= 0 ? LVIF_IMAGE : 0);

@@ -40,6 +40,12 @@ class ListView : public Control {
 
   // An icon copied into the image list; its index, or -1.
   int AddImage(HICON icon);
+  // The two tick-box pictures of the lists that tick cells by picture:
+  // the empty box gets index kTickBoxEmpty, the ticked one kTickBoxTicked
+  // (when the image list was empty before).
+  static constexpr int kTickBoxEmpty = 0;
+  static constexpr int kTickBoxTicked = 1;
+  void AddTickBoxImages();
 
   // A row with the texts of its columns; its index.
   int AddItem(const std::vector<std::wstring>& texts, int image = -1, LPARAM data = 0);
@@ -89,5 +95,10 @@ class ListView : public Control {
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
   HIMAGELIST images_ = nullptr;  // owned by the list view
 };
+
+// A 16 x 16 check box picture, empty or ticked, drawn as the system draws a
+// flat check box on the window colour; null when it cannot be made. The
+// caller destroys it.
+HICON MakeTickBoxIcon(bool ticked);
 
 }  // namespace vantrel::ui
