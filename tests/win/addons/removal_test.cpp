@@ -495,3 +495,81 @@ TEST_F(RemovalTest, TheMainWindowsOpeningIsManualEvenAfterAStaleFlag) {
 
 }  // namespace
 }  // namespace vantrel::test
+
+namespace vantrel::test {
+namespace {
+
+int ClientHeight(const ui::ListView& list) {
+  RECT r{};
+  ::GetClientRect(list.hwnd(), &r);
+  return r.bottom;
+}
+
+void Pump(DWORD ms) {
+  const DWORD end = ::GetTickCount() + ms;
+  MSG msg;
+  while (static_cast<LONG>(end - ::GetTickCount()) > 0) {
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+    ::Sleep(5);
+  }
+}
+
+void Mouse(int x, int y, DWORD button) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = MulDiv(x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
+  input.mi.dy = MulDiv(y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | button;
+  ::SendInput(1, &input, sizeof input);
+  Pump(100);
+}
+
+// Drags a splitter bar by `dy` pixels with the mouse (real input).
+void Drag(ui::Panel& bar, int dy) {
+  RECT r{};
+  ::GetWindowRect(bar.hwnd(), &r);
+  const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+  Mouse(x, y, 0);
+  Mouse(x, y, MOUSEEVENTF_LEFTDOWN);
+  Mouse(x, y + dy / 2, 0);
+  Mouse(x, y + dy, 0);
+  Mouse(x, y + dy, MOUSEEVENTF_LEFTUP);
+}
+
+// The upper bar moves the border below the first list, the lower one the
+// border above the last; the middle list takes what is left, and the first
+// list never pushes the others out of the window.
+TEST_F(RemovalTest, TheSplittersResizeTheListsBesideThem) {
+  auto form = std::make_unique<TBHOForm>(nullptr, L"Setup", L"Cancel", env_);
+  ASSERT_TRUE(form->Create());
+  form->Show();
+  ::SetForegroundWindow(form->hwnd());
+  Pump(200);
+  const int top = ClientHeight(*form->lv1), middle = ClientHeight(*form->lv2), bottom = ClientHeight(*form->lv3);
+
+  Drag(*form->spl1, 50);
+  EXPECT_EQ(ClientHeight(*form->lv1), top + 50);
+  EXPECT_EQ(ClientHeight(*form->lv2), middle - 50);
+  EXPECT_EQ(ClientHeight(*form->lv3), bottom);
+
+  Drag(*form->spl2, -30);
+  EXPECT_EQ(ClientHeight(*form->lv1), top + 50);
+  EXPECT_EQ(ClientHeight(*form->lv2), middle - 80);
+  EXPECT_EQ(ClientHeight(*form->lv3), bottom + 30);
+
+  Drag(*form->spl1, 2000);
+  RECT client{};
+  ::GetClientRect(form->pnl1->hwnd(), &client);
+  EXPECT_LE(form->pnlTop->HeightPx(), client.bottom - ui::Scale(60));
+  RECT bar{}, window{};
+  ::GetWindowRect(form->spl2->hwnd(), &bar);
+  ::GetWindowRect(form->pnl1->hwnd(), &window);
+  EXPECT_LE(bar.bottom, window.bottom);
+  form->Close();
+}
+
+}  // namespace
+}  // namespace vantrel::test
