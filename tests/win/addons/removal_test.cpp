@@ -366,6 +366,34 @@ TEST_F(UninstallerTest, AnUninstallerThatDoesNotEndIsWaitedForABoundedTime) {
   EXPECT_TRUE(::IsWindowEnabled(form->hwnd()));
 }
 
+// A toolbar whose uninstall string is too long for a record: the automatic
+// reset cannot back it up and leaves it installed and listed; handed to its
+// uninstaller instead, the window does not hang on the huge parameter text.
+TEST_F(RemovalTest, AHugeUninstallStringNeverCostsTheToolbarWithoutItsBackup) {
+  RegisterClass(kA, L"Bar A", TestServerPath());
+  AddToolbarValue(kA);
+  AddUninstall(kA, L"\"" + RecordArgsPath() + L"\" /S " + std::wstring(40000, L'x'));
+  {
+    ScriptedDialogs dialogs;
+    AddonAutoReset = true;
+    auto form = MakeForm();
+    form->ShowModal();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(HasToolbarValue(kA));
+    EXPECT_TRUE(Records(L"TOOLBAR").empty());
+    EXPECT_EQ(form->lv2->Count(), 1);
+  }
+  ScriptedDialogs dialogs;
+  dialogs.Answer(IDYES);
+  dialogs.Answer(IDYES);
+  auto form = MakeForm();
+  form->btnAllCheckClick();
+  form->btnDelClick();
+  EXPECT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_TRUE(::IsWindowEnabled(form->hwnd()));
+  EXPECT_TRUE(Records(L"TOOLBAR").empty());  // the uninstaller's path keeps no backup
+}
+
 TEST_F(RemovalTest, SortingMovesTheHiddenIdsWithTheirRows) {
   RegisterClass(kA, L"b", L"C:\\b.dll");
   RegisterClass(kB, L"a", L"C:\\a.dll");
