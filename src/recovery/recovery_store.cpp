@@ -244,6 +244,16 @@ bool MoveStartupEntryToStore(const RecoveryStore& store, const std::wstring& fol
   return true;
 }
 
+bool MoveStartupEntryFromStore(const RecoveryStore& store, const RecoveryRecord& record, const std::wstring& target) {
+  const std::wstring source = StartupPayloadPath(store, record);
+  if (source.empty() || !platform::IsFullyQualifiedPath(target)) return false;
+  FolderHold hold(store.datFolder);
+  if (!hold.held()) return false;
+  if (!::MoveFileW(source.c_str(), target.c_str())) return false;  // never replaces
+  ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+  return true;
+}
+
 bool DeletePayloadFile(const RecoveryStore& store, const std::wstring& name) {
   const std::wstring path = PayloadPath(store, name);
   if (path.empty()) return false;
