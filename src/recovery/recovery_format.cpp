@@ -51,7 +51,7 @@ size_t ReaderFieldCount(std::wstring_view section) {
   if (EqualsFolded(section, kStartProgramSection)) return 5;
   if (EqualsFolded(section, kSchedulerSection)) return 4;
   if (EqualsFolded(section, kBhoSection) || EqualsFolded(section, kToolbarSection)) return 5;
-  if (EqualsFolded(section, kIconSection)) return 3;
+  if (EqualsFolded(section, kIconSection)) return 4;
   return 0;
 }
 
@@ -111,8 +111,8 @@ bool CanStoreRecord(const RecoveryRecord& fields) {
 std::wstring RewriteText(std::wstring_view section, const RecoveryRecord& fields) {
   RecoveryRecord out = fields;
   if (EqualsFolded(section, kIconSection)) {
-    out.resize(3);
-    return WithoutLineBreaks(JoinRecord(out) + L"||" + L"||||");
+    out.resize(4);
+    return WithoutLineBreaks(JoinRecord(out) + L"||||");
   }
   if (EqualsFolded(section, kStartProgramSection)) {
     if (out.size() < 4) out.resize(4);

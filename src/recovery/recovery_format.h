@@ -31,8 +31,12 @@ using RecoveryRecord = std::vector<std::wstring>;
 //     field is written only when a Startup-folder file was saved in the dat
 //     folder under another name than its own (an older backup held that
 //     name); it is empty otherwise. Readers that take four fields ignore it.
-//   "SCHEDULERE" 4, "BHO" 5, "TOOLBAR" 5, "ICON" 3; any other section 0
-//     (all fields, as many as the record has).
+//   "SCHEDULERE" 4, "BHO" 5, "TOOLBAR" 5.
+//   "ICON" 4: name, homepage, key name, payload. The fourth field is set only
+//     when the key's export was saved in the dat folder under another name
+//     than the key's (an export of a key of the same name was still kept
+//     there); it is empty otherwise. Readers that take three fields ignore it.
+//   Any other section 0 (all fields, as many as the record has).
 size_t ReaderFieldCount(std::wstring_view section);
 
 // "ITEM" + index in decimal without leading zeros.
@@ -58,7 +62,8 @@ RecoveryRecord SplitRecord(std::wstring text, size_t fieldCount);
 bool CanStoreRecord(const RecoveryRecord& fields);
 
 // The text a rewrite stores for a record. An ICON record: its first three
-// fields, then "||" and "||||" (three empty fields). A START_PROGRAM record
+// fields, then "||", its payload field (usually empty) and "||||", six fields
+// in all. A START_PROGRAM record
 // whose payload field is empty: its four fields (the payload field only
 // when set). Others: all fields joined. Line breaks become blanks, so that
 // a record can never become keys of its own.

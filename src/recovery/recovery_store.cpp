@@ -215,6 +215,12 @@ std::wstring StartupPayloadPath(const RecoveryStore& store, const RecoveryRecord
   return PayloadPath(store, payload);
 }
 
+std::wstring IconPayloadPath(const RecoveryStore& store, const RecoveryRecord& record) {
+  if (record.size() < 3) return {};
+  const std::wstring& payload = record.size() > 3 && !record[3].empty() ? record[3] : record[2];
+  return PayloadPath(store, payload);
+}
+
 std::wstring FreeStartupPayloadName(const RecoveryStore& store, const std::wstring& name) {
   if (PayloadPath(store, name).empty()) return {};
   for (int n = 1; n < 1000; ++n) {

@@ -74,6 +74,10 @@ std::wstring RegistryExportPath(const std::wstring& keyName);
 // else its name. Empty for registry records and bad names.
 std::wstring StartupPayloadPath(const RecoveryStore& store, const RecoveryRecord& record);
 
+// The payload path of an ICON record (its registry export): its fourth field
+// when set, else its key name (third field). Empty for bad names.
+std::wstring IconPayloadPath(const RecoveryStore& store, const RecoveryRecord& record);
+
 // A name under which a Startup-folder entry can be saved in the dat folder
 // without replacing anything there: `name` itself when free, else
 // name + ".2", ".3", ... Empty when none can be found.

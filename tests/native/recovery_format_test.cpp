@@ -22,7 +22,7 @@ TEST(RecoveryRecords, FieldCountsAndKeys) {
   EXPECT_EQ(ReaderFieldCount(L"SCHEDULERE"), 4u);
   EXPECT_EQ(ReaderFieldCount(L"BHO"), 5u);
   EXPECT_EQ(ReaderFieldCount(L"TOOLBAR"), 5u);
-  EXPECT_EQ(ReaderFieldCount(L"ICON"), 3u);
+  EXPECT_EQ(ReaderFieldCount(L"ICON"), 4u);
   EXPECT_EQ(ReaderFieldCount(L"OTHER"), 0u);
   EXPECT_EQ(ItemKey(0), L"ITEM0");
   EXPECT_EQ(ItemKey(12), L"ITEM12");
@@ -53,6 +53,12 @@ TEST(RecoveryRecords, WhatCanBeStoredUnchanged) {
 TEST(RecoveryRecords, RewriteForms) {
   EXPECT_EQ(RewriteText(L"ICON", {L"Btn", L"http://x", L"{1}"}), L"Btn||http://x||{1}||||||");
   EXPECT_EQ(RewriteText(L"ICON", {L"Btn", L"http://x", L"{1}", L"", L""}), L"Btn||http://x||{1}||||||");
+  // A payload name survives the rewrite; the six-field shape stays.
+  EXPECT_EQ(RewriteText(L"ICON", {L"Btn", L"http://x", L"{1}", L"{1}.2", L""}), L"Btn||http://x||{1}||{1}.2||||");
+  EXPECT_EQ(SplitRecord(L"Btn||http://x||{1}||{1}.2||||", ReaderFieldCount(L"ICON")),
+            (RecoveryRecord{L"Btn", L"http://x", L"{1}", L"{1}.2"}));
+  EXPECT_EQ(SplitRecord(L"Btn||http://x||{1}||||", ReaderFieldCount(L"ICON")),
+            (RecoveryRecord{L"Btn", L"http://x", L"{1}", L""}));
   EXPECT_EQ(RewriteText(L"START_PROGRAM", {L"n", L"m", L"c", L"STARTUP", L""}), L"n||m||c||STARTUP");
   EXPECT_EQ(RewriteText(L"START_PROGRAM", {L"n", L"m", L"c", L"STARTUP", L"n.2"}), L"n||m||c||STARTUP||n.2");
   EXPECT_EQ(RewriteText(L"BHO", {L"a", L"b", L"c", L"d", L"{e}"}), L"a||b||c||d||{e}");

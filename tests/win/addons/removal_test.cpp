@@ -127,7 +127,7 @@ TEST_F(RemovalTest, ManualRemovalBacksUpEachTickedAddonThenRemovesIt) {
   EXPECT_EQ(ids, (std::vector<std::wstring>{recovery::RecordIdWithView(L"1" + kC, kOwnView), kD}));
   const auto icons = Records(L"ICON");
   ASSERT_EQ(icons.size(), 1u);  // the two rows give the same record
-  EXPECT_EQ(icons[0], (recovery::RecoveryRecord{L"Go", L"http://go.example/", kE}));
+  EXPECT_EQ(icons[0], (recovery::RecoveryRecord{L"Go", L"http://go.example/", kE, L""}));
   // The current user's key went first; the machine's export came last.
   const auto exported = ReadAnsiLines(env_.store.datFolder + L"\\" + kE);
   ASSERT_GE(exported.size(), 4u);

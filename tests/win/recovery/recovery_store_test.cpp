@@ -158,6 +158,10 @@ TEST_F(Store, PayloadPathsStayInTheDatFolder) {
   EXPECT_EQ(StartupPayloadPath(store, {L"n", L"", L"C:\\f", L"STARTUP", L"n.2"}), store.datFolder + L"\\n.2");
   EXPECT_EQ(StartupPayloadPath(store, {L"n", L"", L"C:\\f", L"HKEY_CURRENT_USER\\x", L""}), L"");
   EXPECT_EQ(StartupPayloadPath(store, {L"n", L"", L"C:\\f", L"STARTUP", L"..\\..\\x"}), L"");
+  EXPECT_EQ(IconPayloadPath(store, {L"Btn", L"http://x", L"{K}", L""}), store.datFolder + L"\\{K}");
+  EXPECT_EQ(IconPayloadPath(store, {L"Btn", L"http://x", L"{K}", L"{K}.2"}), store.datFolder + L"\\{K}.2");
+  EXPECT_EQ(IconPayloadPath(store, {L"Btn", L"http://x", L"{K}", L"..\\x"}), L"");
+  EXPECT_EQ(IconPayloadPath(store, {L"Btn", L"http://x"}), L"");
 }
 
 TEST_F(Store, AStartupFileWhoseNameIsTakenInTheDatFolderKeepsBothFiles) {
