@@ -95,8 +95,12 @@ Place PlaceOfLocation(const std::wstring& location) {
   return Place::kUnknown;
 }
 
-// The dat-folder name of an ICON record's export: the key name.
-std::wstring IconPayloadName(const RecoveryRecord& record) { return Field(record, 2); }
+// The dat-folder name of an ICON record's export (IconPayloadPath: its
+// fourth field when set, else the key name); empty for a bad name.
+std::wstring IconPayloadName(const recovery::RecoveryStore& store, const RecoveryRecord& record) {
+  const std::wstring path = recovery::IconPayloadPath(store, record);
+  return path.empty() ? path : path.substr(path.find_last_of(L'\\') + 1);
+}
 
 std::wstring WithoutTrailingSlash(std::wstring path) {
   while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
@@ -408,7 +412,7 @@ void TSysRecoveryForm::Purge(int page, const RecoveryRecord& record) {
       if (!Field(record, 0).empty()) recovery::DeletePayloadFile(env_.store, Field(record, 0) + L".scd");
       break;
     case kIconPage: {
-      const std::wstring payload = IconPayloadName(record);
+      const std::wstring payload = IconPayloadName(env_.store, record);
       if (!payload.empty()) recovery::DeletePayloadFile(env_.store, payload);
       break;
     }
@@ -481,9 +485,9 @@ TSysRecoveryForm::Outcome TSysRecoveryForm::RegisterServer(const RecoveryRecord&
 }
 
 TSysRecoveryForm::Outcome TSysRecoveryForm::RestoreIcon(const RecoveryRecord& record) {
-  const std::wstring payload = IconPayloadName(record);
-  const std::wstring path = recovery::RegistryExportPath(env_.store, payload);
-  if (path.empty()) return Outcome::kFailed;
+  const std::wstring payload = IconPayloadName(env_.store, record);
+  const std::wstring path = recovery::IconPayloadPath(env_.store, record);
+  if (path.empty() || payload.empty()) return Outcome::kFailed;
   if (!platform::EntryExists(path)) return Outcome::kRestored;  // nothing left to bring back
   // The view comes from the file; the key must lie below the extension key.
   if (!recovery::ImportRegistryExport(path, std::wstring(kExtensionsKey))) return Outcome::kFailed;

@@ -596,6 +596,53 @@ TEST_F(SysRecoveryTest, AnExportWhoseKeyLeavesTheExtensionKeyIsRefusedAndKept) {
   EXPECT_EQ(dialogs.messages[1].text, kRcvFail);
 }
 
+TEST_F(SysRecoveryTest, AnIconRecordRestoresAndPurgesTheExportItsFourthFieldNames) {
+  // A user key and a machine key of the same name: the second export was
+  // saved under another name.
+  const std::wstring ext = L"Software\\Microsoft\\Internet Explorer\\Extensions";
+  const std::string header = "BASE_KEY = \\Software\\Microsoft\\Internet Explorer\\Extensions\r\nCLSID_REGKEY = {K}\r\n";
+  Append(L"ICON", {L"User", L"http://u.example/", L"{K}", L"", L""});
+  Append(L"ICON", {L"Machine", L"http://m.example/", L"{K}", L"{K}.2", L""});
+  Append(L"ICON", {L"Other", L"http://o.example/", L"{O}", L"", L""});
+  WriteBytes(store.datFolder + L"\\{K}", "ROOT_KEY = HKEY_CURRENT_USER\r\n" + header + "ButtonText = str::User\r\n");
+  WriteBytes(store.datFolder + L"\\{K}.2",
+             "ROOT_KEY = HKEY_LOCAL_MACHINE\r\n" + header + "REGISTRY_VIEW = 64-bit\r\nButtonText = str::Machine\r\n");
+
+  TSysRecoveryForm& f = Open();
+  Visit(4);
+  ASSERT_EQ(f.lv5->Count(), 3);
+  EXPECT_EQ(f.lv5->ItemText(Row(4, L"Machine"), 2), L"{K}");
+  Tick(4, L"Machine");
+  dialogs.Answer(IDYES);
+  f.btnRecoverClick(4);
+  RegKey machine;
+  ASSERT_EQ(machine.Open(HKEY_LOCAL_MACHINE, ext + L"\\{K}", KEY_READ | KEY_WOW64_64KEY), ERROR_SUCCESS);
+  EXPECT_EQ(Value(machine, L"ButtonText"), L"Machine");
+  RegKey userKey;
+  EXPECT_NE(userKey.Open(HKEY_CURRENT_USER, ext + L"\\{K}", KEY_READ), ERROR_SUCCESS);
+  EXPECT_FALSE(Exists(store.datFolder + L"\\{K}.2"));
+  EXPECT_TRUE(Exists(store.datFolder + L"\\{K}"));
+
+  // The rewrite keeps the others' fourth fields; purging the user's record
+  // deletes its own export only.
+  ::WritePrivateProfileStringW(L"ICON", L"ITEM1", L"Other||http://o.example/||{O}||{O}.7||||", store.indexPath.c_str());
+  WriteBytes(store.datFolder + L"\\{O}", "keep");
+  WriteBytes(store.datFolder + L"\\{O}.7", "other's");
+  Visit(0);
+  Visit(4);
+  Tick(4, L"User");
+  dialogs.Answer(IDYES);
+  f.btnDelClick(4);
+  EXPECT_FALSE(Exists(store.datFolder + L"\\{K}"));
+  EXPECT_EQ(Profile(store.indexPath, L"ICON", L"COUNT"), L"1");
+  EXPECT_EQ(Profile(store.indexPath, L"ICON", L"ITEM0"), L"Other||http://o.example/||{O}||{O}.7||||");
+  Tick(4, L"Other");
+  dialogs.Answer(IDYES);
+  f.btnDelClick(4);
+  EXPECT_FALSE(Exists(store.datFolder + L"\\{O}.7"));
+  EXPECT_TRUE(Exists(store.datFolder + L"\\{O}"));
+}
+
 TEST_F(SysRecoveryTest, DamagedSectionsAreShownAndRewrittenWithoutLosingARecord) {
   ::WritePrivateProfileStringW(L"START_PROGRAM", L"COUNT", L"5", store.indexPath.c_str());
   ::WritePrivateProfileStringW(L"START_PROGRAM", L"ITEM0", L"short", store.indexPath.c_str());
