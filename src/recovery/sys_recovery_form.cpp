@@ -517,7 +517,7 @@ void TSysRecoveryForm::RestoreStartup() {
   ui::ListView& list = *lv1;
   auto& records = records_[kStartupPage];
   std::vector<std::wstring> runList;
-  int failed = 0, exists = 0;
+  int exists = 0;
   // Ticked rows of one place, from the last to the first.
   auto forTicked = [&](Place place, const std::function<Outcome(const RecoveryRecord&)>& restore) {
     for (int row = list.Count() - 1; row >= 0; --row) {
@@ -529,8 +529,6 @@ void TSysRecoveryForm::RestoreStartup() {
         RemoveRow(kStartupPage, row);
       } else if (outcome == Outcome::kExists) {
         ++exists;
-      } else {
-        ++failed;
       }
     }
   };
@@ -577,9 +575,10 @@ void TSysRecoveryForm::RestoreStartup() {
     if (!started.empty()) runList.push_back(started);
     return outcome;
   });
-  // Ticked rows still listed could not be restored (a key that did not
-  // open, a place this window does not know).
-  failed = countTicked() - exists;
+  // Ticked rows still listed were not restored: a file of that name was
+  // there, or a platform call failed (a key that did not open, a value that
+  // could not be written, a move refused, a place this window does not know).
+  const int failed = countTicked() - exists;
   RewritePage(kStartupPage);
   TellFailures(failed, exists);
 
