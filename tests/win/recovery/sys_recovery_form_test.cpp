@@ -13,6 +13,7 @@
 #include <map>
 
 #include "core/app_state.h"
+#include "core/language_table.h"
 #include "core/os_version.h"
 #include "platform/reg_key.h"
 #include "recovery/recovery_store.h"
@@ -22,6 +23,7 @@
 #include "support/registry_override.h"
 #include "support/scratch.h"
 #include "support/scripted_dialogs.h"
+#include "ui/captions.h"
 #include "ui/page_control.h"
 #include "ui/scale.h"
 #include "ui/window.h"
@@ -136,6 +138,7 @@ class SysRecoveryTest : public ::testing::Test {
   }
   void TearDown() override {
     form.reset();
+    SetCurrentLanguageTable(nullptr);
     machine64.Close();
     machine32.Close();
     user.Close();
@@ -735,6 +738,43 @@ TEST_F(SysRecoveryTest, TheWindowHasItsDesignedLayout) {
   EXPECT_EQ(f.btnClose->BoundsPx().right, f.pnlBottom->WidthPx() - ui::Scale(8));
   EXPECT_GE(f.pnlBottom->TopPx(), f.rzpgcntrl->BoundsPx().bottom);
   f.btnCloseClick();
+}
+
+TEST_F(SysRecoveryTest, EveryCaptionAndMessageComesFromTheLanguageTable) {
+  wchar_t exe[MAX_PATH] = {};
+  std::wstring table(exe, ::GetModuleFileNameW(nullptr, exe, MAX_PATH));
+  table.erase(table.find_last_of(L'\\'));  // bin
+  table.erase(table.find_last_of(L'\\'));  // the build folder
+  SetCurrentLanguageTable(LanguageTable::Open(table + L"\\resources\\lang\\English.dat", CP_ACP));
+  ASSERT_NE(CurrentLanguageTable(), nullptr) << "build the language_tables target first";
+  const ui::CaptionReader english(L"SysRecoveryForm");
+  auto text = [&](const std::wstring& key) { return english.Text(key, L"<missing " + key + L">"); };
+
+  TSysRecoveryForm& f = Open();
+  EXPECT_EQ(f.Caption(), L"Recover process system");
+  EXPECT_EQ(f.btnClose->Text(), text(L"btnClose"));
+  for (int page = 0; page < TSysRecoveryForm::kPageCount; ++page) {
+    SCOPED_TRACE(page);
+    const std::wstring n = std::to_wstring(page + 1);
+    const std::wstring suffix = page == 0 ? L"" : n;
+    EXPECT_EQ(f.rzpgcntrl->SheetCaption(page), text(L"tabSheet" + n));
+    EXPECT_EQ(f.lblTop[page]->Text(), text(L"pnlTop" + n));
+    EXPECT_EQ(f.btnAllCheck[page]->Text(), text(L"btnAllCheck" + suffix));
+    EXPECT_EQ(f.btnAllUncheck[page]->Text(), text(L"btnAllUncheck" + suffix));
+    EXPECT_EQ(f.btnDel[page]->Text(), text(L"btnDel" + suffix));
+    EXPECT_EQ(f.btnRecover[page]->Text(), text(L"btnRecover" + suffix));
+    for (int c = 0; c < f.List(page).ColumnCount(); ++c)
+      EXPECT_EQ(f.List(page).ColumnCaption(c), text(ui::CaptionReader::ColumnKey(L"lv" + n, c)));
+  }
+  EXPECT_EQ(f.lv5->ColumnCaption(1), L"Homepage address");
+  f.btnDelClick(0);
+  f.btnRecoverClick(0);
+  ASSERT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_EQ(dialogs.messages[0].text, L"Please select items to delete.");
+  EXPECT_EQ(dialogs.messages[1].text, L"Please selected items to recover.");
+  EXPECT_EQ(dialogs.messages[1].caption, L"Recover process system");
+  form.reset();
+  SetCurrentLanguageTable(nullptr);
 }
 
 }  // namespace

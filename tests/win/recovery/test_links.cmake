@@ -3,3 +3,5 @@
 target_sources(${test_target} PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../addons/addon_fixture.cpp)
 target_include_directories(${test_target} PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../addons)
 add_dependencies(${test_target} test_addon_server)
+# The caption test reads the English table the build encodes.
+add_dependencies(${test_target} language_tables)
