@@ -368,7 +368,7 @@ TEST(StoreLinks, ADatFolderThatIsALinkIsRefused) {
 // The way back of a Startup-folder entry: out of the dat folder under its
 // payload name, visible again, never over an entry there, never through a
 // Startup folder that became a link.
-TEST(StoreLinks, AStartupEntryMovesBackOnlyIntoTheRealFolderItNames) {
+TEST(StoreMoveBack, AStartupEntryMovesBackUnderItsNameVisibleAndNeverOverAnother) {
   ScratchFolder data, startup, elsewhere;
   RecoveryStore store{data.File(L"Recovery.ini"), data.File(L"dat")};
   ASSERT_TRUE(::CreateDirectoryW(store.datFolder.c_str(), nullptr));
@@ -384,7 +384,13 @@ TEST(StoreLinks, AStartupEntryMovesBackOnlyIntoTheRealFolderItNames) {
   EXPECT_EQ(ReadBytes(startup.File(L"app.lnk")), "saved");
   EXPECT_FALSE(Attributes(startup.File(L"app.lnk")) & FILE_ATTRIBUTE_HIDDEN);
   EXPECT_FALSE(Exists(store.datFolder + L"\\app.lnk.2"));
+}
 
+TEST(StoreLinks, AStartupEntryNeverMovesBackThroughAFolderLink) {
+  ScratchFolder data, startup, elsewhere;
+  RecoveryStore store{data.File(L"Recovery.ini"), data.File(L"dat")};
+  ASSERT_TRUE(::CreateDirectoryW(store.datFolder.c_str(), nullptr));
+  const RecoveryRecord record{L"app.lnk", L"", startup.path(), L"STARTUP", L"app.lnk.2"};
   WriteBytes(store.datFolder + L"\\app.lnk.2", "saved");
   const std::wstring link = startup.File(L"linked");
   if (!::CreateSymbolicLinkW(link.c_str(), elsewhere.path().c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) ||
