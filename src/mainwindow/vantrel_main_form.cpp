@@ -10,6 +10,7 @@
 #include "core/settings_file.h"
 #include "diskclean/hdd_form.h"
 #include "platform/dialogs.h"
+#include "recovery/sys_recovery_form.h"
 #include "mainwindow/main_form_toggle.h"
 #include "activex/init_activex_form.h"
 #include "startup/start_program_form.h"
@@ -395,6 +396,7 @@ void TVantrelMainForm::btnSetEnvClick() {
 }
 void TVantrelMainForm::btnRecoveryClick() { OpenSysRecoveryForm(); }
 
+void TVantrelMainForm::OpenSysRecoveryForm() { ShowSysRecoveryForm(*this); }
 void TVantrelMainForm::OpenSetEnvForm() { ShowSetEnvForm(*this, *this); }
 
 void TVantrelMainForm::btnUpdateClick() {

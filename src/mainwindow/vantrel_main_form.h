@@ -155,14 +155,13 @@ class TVantrelMainForm : public ui::Form, public ui::ToolHost, public SetEnvHost
   void ReassertTopMost();
   std::wstring WebHost() const;
   // Each opens its tool window through the function beside that window,
-  // handing it this window as its ui::ToolHost. The windows arrive with their
-  // own modules; the recovery window is still to come and does nothing yet.
+  // handing it this window as its ui::ToolHost.
   void OpenHddForm();
   void OpenStartProgramForm();
   void OpenBhoForm();
   void OpenActiveXForm();
   void OpenSetEnvForm();
-  void OpenSysRecoveryForm() {}
+  void OpenSysRecoveryForm();
 
   std::wstring settingsPath_;
   bool quitOnDestroy_ = false;

@@ -37,6 +37,36 @@ class FolderHold {
   }
   bool held() const { return handle_.valid(); }
 
+  // Whether the held folder is the one `folder` names, also when a folder
+  // above it was swapped for a link: the system's own name of the opened
+  // folder is compared. Where the system cannot tell (Windows XP) the check
+  // of the last component at opening has to do.
+  bool IsAt(const std::wstring& folder) const {
+    using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
+    HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+    auto finalPath =
+        kernel ? reinterpret_cast<FinalPathFn>(::GetProcAddress(kernel, "GetFinalPathNameByHandleW")) : nullptr;
+    if (!held()) return false;
+    if (!finalPath) return true;
+    std::vector<wchar_t> buffer(MAX_PATH + 8);
+    DWORD n = finalPath(handle_.get(), buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+    if (n >= buffer.size()) {
+      buffer.resize(n + 1);
+      n = finalPath(handle_.get(), buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+    }
+    if (n == 0 || n >= buffer.size()) return false;
+    std::wstring path(buffer.data(), n);
+    if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+      path = L"\\" + path.substr(7);
+    } else if (path.rfind(L"\\\\?\\", 0) == 0) {
+      path = path.substr(4);
+    }
+    std::wstring wanted = folder;
+    while (wanted.size() > 3 && (wanted.back() == L'\\' || wanted.back() == L'/')) wanted.pop_back();
+    while (path.size() > 3 && path.back() == L'\\') path.pop_back();
+    return ::lstrcmpiW(path.c_str(), wanted.c_str()) == 0;
+  }
+
  private:
   UniqueFile handle_;
 };
@@ -247,6 +277,19 @@ bool MoveStartupEntryToStore(const RecoveryStore& store, const std::wstring& fol
   const std::wstring target = PayloadPath(store, payload);
   if (!::MoveFileW(source.c_str(), target.c_str())) return false;  // never replaces
   ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  return true;
+}
+
+bool MoveStartupEntryFromStore(const RecoveryStore& store, const RecoveryRecord& record, const std::wstring& target) {
+  const std::wstring source = StartupPayloadPath(store, record);
+  const std::wstring folder = FolderOf(target);
+  if (source.empty() || !platform::IsFullyQualifiedPath(target) || folder.empty()) return false;
+  // Both folders held: neither can become a link to elsewhere (a Startup
+  // folder is the user's to change) while this elevated program moves.
+  FolderHold hold(store.datFolder), targetHold(folder);
+  if (!hold.held() || !targetHold.IsAt(folder)) return false;
+  if (!::MoveFileW(source.c_str(), target.c_str())) return false;  // never replaces
+  ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
   return true;
 }
 

@@ -92,6 +92,12 @@ std::wstring FreeStartupPayloadName(const RecoveryStore& store, const std::wstri
 bool MoveStartupEntryToStore(const RecoveryStore& store, const std::wstring& folder, const std::wstring& name,
                              const std::wstring& maker);
 
+// Moves the payload of a START_PROGRAM record (StartupPayloadPath) back out
+// of the dat folder to `target` (a full path), never replacing an entry
+// there, and clears its attributes (it is no longer hidden). True when the
+// entry is at `target`; on false nothing was moved.
+bool MoveStartupEntryFromStore(const RecoveryStore& store, const RecoveryRecord& record, const std::wstring& target);
+
 // Deletes one payload file of the dat folder (a purge, or after a restore).
 // True when no entry of that name is left. Folders are not deleted.
 bool DeletePayloadFile(const RecoveryStore& store, const std::wstring& name);

@@ -386,5 +386,42 @@ TEST(StoreLinks, ADatFolderThatIsALinkIsRefused) {
   }
 }
 
+// The way back of a Startup-folder entry: out of the dat folder under its
+// payload name, visible again, never over an entry there, never through a
+// Startup folder that became a link.
+TEST(StoreMoveBack, AStartupEntryMovesBackUnderItsNameVisibleAndNeverOverAnother) {
+  ScratchFolder data, startup, elsewhere;
+  RecoveryStore store{data.File(L"Recovery.ini"), data.File(L"dat")};
+  ASSERT_TRUE(::CreateDirectoryW(store.datFolder.c_str(), nullptr));
+  const RecoveryRecord record{L"app.lnk", L"", startup.path(), L"STARTUP", L"app.lnk.2"};
+  WriteBytes(store.datFolder + L"\\app.lnk.2", "saved");
+  ::SetFileAttributesW((store.datFolder + L"\\app.lnk.2").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  WriteBytes(startup.File(L"app.lnk"), "newer");
+  EXPECT_FALSE(MoveStartupEntryFromStore(store, record, startup.File(L"app.lnk")));  // taken
+  EXPECT_FALSE(MoveStartupEntryFromStore(store, record, L"app.lnk"));                // not a full path
+  EXPECT_EQ(ReadBytes(startup.File(L"app.lnk")), "newer");
+  ::DeleteFileW(startup.File(L"app.lnk").c_str());
+  ASSERT_TRUE(MoveStartupEntryFromStore(store, record, startup.File(L"app.lnk")));
+  EXPECT_EQ(ReadBytes(startup.File(L"app.lnk")), "saved");
+  EXPECT_FALSE(Attributes(startup.File(L"app.lnk")) & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_FALSE(Exists(store.datFolder + L"\\app.lnk.2"));
+}
+
+TEST(StoreLinks, AStartupEntryNeverMovesBackThroughAFolderLink) {
+  ScratchFolder data, startup, elsewhere;
+  RecoveryStore store{data.File(L"Recovery.ini"), data.File(L"dat")};
+  ASSERT_TRUE(::CreateDirectoryW(store.datFolder.c_str(), nullptr));
+  const RecoveryRecord record{L"app.lnk", L"", startup.path(), L"STARTUP", L"app.lnk.2"};
+  WriteBytes(store.datFolder + L"\\app.lnk.2", "saved");
+  const std::wstring link = startup.File(L"linked");
+  if (!::CreateSymbolicLinkW(link.c_str(), elsewhere.path().c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) ||
+      Attributes(link) == INVALID_FILE_ATTRIBUTES || !(Attributes(link) & FILE_ATTRIBUTE_REPARSE_POINT))
+    GTEST_SKIP() << "this system makes no folder links";
+  EXPECT_FALSE(MoveStartupEntryFromStore(store, record, link + L"\\app.lnk"));
+  EXPECT_FALSE(Exists(elsewhere.File(L"app.lnk")));
+  EXPECT_TRUE(Exists(store.datFolder + L"\\app.lnk.2"));
+  ::RemoveDirectoryW(link.c_str());
+}
+
 }  // namespace
 }  // namespace vantrel::recovery
