@@ -108,5 +108,52 @@ TEST_F(AddonRoundTrip, AddOnsRemovedByTheAddOnWindowAreRegisteredAndImportedAgai
   for (const wchar_t* section : {L"BHO", L"TOOLBAR", L"ICON"}) EXPECT_TRUE(Records(section).empty()) << section;
 }
 
+// The user's and the machine's key of one extension, both removed: each has
+// its own record and export, and the recovery window puts back each key.
+TEST_F(AddonRoundTrip, BothKeysOfOneExtensionComeBackFromTheirOwnExports) {
+  const std::wstring key = std::wstring(addons::kExtensionsKey) + L"\\" + kE;
+  AddExtension(HKEY_CURRENT_USER, kE, L"Go", L"http://user.example/");
+  AddExtension(HKEY_LOCAL_MACHINE, kE, L"Go", L"http://machine.example/");
+  auto exec = [&](HKEY root) {
+    platform::RegKey k;
+    std::wstring text;
+    const REGSAM view = root == HKEY_LOCAL_MACHINE ? recovery::ViewFlag(kOwnView) : 0;
+    return k.Open(root, key, KEY_READ | view) == ERROR_SUCCESS && k.ReadString(L"Exec", &text) ? text : L"<none>";
+  };
+
+  ScriptedDialogs dialogs;
+  {
+    TBHOForm removal(nullptr, L"Setup", L"Cancel", env_);
+    ASSERT_TRUE(removal.Create());
+    ASSERT_EQ(removal.lv3->Count(), 2);
+    removal.btnAllCheckClick();
+    dialogs.Answer(IDYES);
+    removal.btnDelClick();
+  }
+  ASSERT_EQ(exec(HKEY_CURRENT_USER), L"<none>");
+  ASSERT_EQ(exec(HKEY_LOCAL_MACHINE), L"<none>");
+  ASSERT_EQ(Records(L"ICON").size(), 2u);
+
+  SysRecoveryEnvironment env;
+  env.store = env_.store;
+  env.windows64 = true;
+  env.addTask = SysRecoveryEnvironment::AddTask();
+  Win7Host host;
+  TSysRecoveryForm recovery(host, env);
+  ASSERT_TRUE(recovery.Create());
+  recovery.rzpgcntrl->SetActiveIndex(TSysRecoveryForm::kIconPage);
+  ASSERT_EQ(recovery.List(TSysRecoveryForm::kIconPage).Count(), 2);
+  recovery.btnAllCheckClick(TSysRecoveryForm::kIconPage);
+  dialogs.Answer(IDYES);
+  recovery.btnRecoverClick(TSysRecoveryForm::kIconPage);
+  EXPECT_EQ(recovery.List(TSysRecoveryForm::kIconPage).Count(), 0);
+
+  EXPECT_EQ(exec(HKEY_CURRENT_USER), L"http://user.example/");
+  EXPECT_EQ(exec(HKEY_LOCAL_MACHINE), L"http://machine.example/");
+  EXPECT_TRUE(Records(L"ICON").empty());
+  for (const std::wstring name : {kE, kE + L".2"})
+    EXPECT_EQ(::GetFileAttributesW((env_.store.datFolder + L"\\" + name).c_str()), INVALID_FILE_ATTRIBUTES) << name;
+}
+
 }  // namespace
 }  // namespace vantrel::test
