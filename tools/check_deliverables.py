@@ -11,8 +11,9 @@ type "100" with ids 101-104, a version resource 1.5.6.4 with the single
 translation 0412/949, and a manifest asking for administrator rights;
 VantrelUpdate.exe's manifest runs as invoker; no file carries debug sections
 (.debug_*, .stab*: release files are stripped); no file imports a library that
-the loader would look for in the program folder (VERSION.dll, WININET.dll:
-they are loaded at run time from the system folder instead). Prints 'N passed,
+the loader would look for in the program folder (VERSION.dll, WININET.dll,
+SHLWAPI.dll, WS2_32.dll: they are loaded at run time from the system folder
+instead). Prints 'N passed,
 N failed'.
 """
 import struct
@@ -43,6 +44,8 @@ VISTA_ONLY = {
 SEARCHED_IMPORTS = {
     "version.dll",
     "wininet.dll",  # a known library from Windows 7 on only: XP and Vista search it
+    "shlwapi.dll",  # not known on Windows XP
+    "ws2_32.dll",   # not known on Windows XP
 }
 
 
