@@ -63,8 +63,9 @@ struct HttpResult {
 
 class HttpClient {
  public:
-  // Requests go through `api` (the system's WinINet unless a caller hands
-  // another table); without a complete table every request fails as an
+  // Requests go through `api`, the system's WinINet (handles are closed
+  // through WinInetApi(), so another table is only ever an empty one, as
+  // the tests hand in); without a complete table every request fails as an
   // unreachable server does: HttpError::Connect, with the table's error.
   explicit HttpClient(HttpSettings settings = {}, const WinInetFunctions& api = WinInetApi());
 
