@@ -15,6 +15,7 @@
 #include "platform/library_search.h"
 #include "support/child_role.h"
 #include "support/scratch.h"
+#include "support/wine_load_order.h"
 
 namespace vantrel::test {
 namespace {
@@ -56,39 +57,6 @@ int RunLibrarySearchRole() {
 [[maybe_unused]] const int kLibrarySearchRoleDone = RunLibrarySearchRole();
 
 std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
-
-// While it stands, Wine's loader prefers a library file to its own built-in
-// copy of wininet.dll in this test program, as Windows XP and Vista (where
-// the name is not a known library) do: a bare name then finds a planted copy.
-// Wine reads the choice from its per-program settings key at each start.
-class NativeWininetFirst {
- public:
-  NativeWininetFirst() {
-    const std::wstring exe = OwnExePath();
-    key_ = L"Software\\Wine\\AppDefaults\\" + exe.substr(exe.find_last_of(L'\\') + 1) + L"\\DllOverrides";
-    HKEY key = nullptr;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) ==
-        ERROR_SUCCESS) {
-      const wchar_t order[] = L"native,builtin";
-      set_ = ::RegSetValueExW(key, L"wininet", 0, REG_SZ, reinterpret_cast<const BYTE*>(order), sizeof order) ==
-             ERROR_SUCCESS;
-      ::RegCloseKey(key);
-    }
-  }
-  ~NativeWininetFirst() {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
-    ::RegDeleteValueW(key, L"wininet");
-    ::RegCloseKey(key);
-  }
-  NativeWininetFirst(const NativeWininetFirst&) = delete;
-  NativeWininetFirst& operator=(const NativeWininetFirst&) = delete;
-  bool set() const { return set_; }
-
- private:
-  std::wstring key_;
-  bool set_ = false;
-};
 
 // Starts this program in `role` with `folder` as its current folder; its exit code.
 DWORD RunRole(const std::wstring& role, const std::wstring& folder) {
@@ -133,7 +101,9 @@ class PlantedMarker {
 
 TEST(LibrarySearch, APlantedLibraryIsLoadedByItsBareNameOnlyWithoutTheRestriction) {
   ScratchFolder current;
-  NativeWininetFirst nativeFirst;
+  // Wine then finds a planted wininet.dll by its bare name, as XP and Vista do.
+  const std::wstring exe = OwnExePath();
+  ScopedNativeFirst nativeFirst(exe.substr(exe.find_last_of(L'\\') + 1), {L"wininet"});
   ASSERT_TRUE(nativeFirst.set());
   struct Case {
     const wchar_t* name;
