@@ -11,8 +11,10 @@ type "100" with ids 101-104, a version resource 1.5.6.4 with the single
 translation 0412/949, and a manifest asking for administrator rights;
 VantrelUpdate.exe's manifest runs as invoker; no file carries debug sections
 (.debug_*, .stab*: release files are stripped); no file imports a library that
-the loader would look for in the program folder (VERSION.dll: it is loaded at
-run time from the system folder instead). Prints 'N passed, N failed'.
+the loader would look for in the program folder (VERSION.dll, WININET.dll,
+SHLWAPI.dll, WS2_32.dll: they are loaded at run time from the system folder
+instead). Prints 'N passed,
+N failed'.
 """
 import struct
 import sys
@@ -39,7 +41,12 @@ VISTA_ONLY = {
 # static import of one is first looked for in the program's own folder, where
 # a planted copy would run with the program's rights. They are loaded at run
 # time by their full system-folder path instead.
-SEARCHED_IMPORTS = {"version.dll"}
+SEARCHED_IMPORTS = {
+    "version.dll",
+    "wininet.dll",  # a known library from Windows 7 on only: XP and Vista search it
+    "shlwapi.dll",  # not known on Windows XP
+    "ws2_32.dll",   # not known on Windows XP
+}
 
 
 class PE:

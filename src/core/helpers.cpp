@@ -5,13 +5,11 @@
 
 #include <shellapi.h>
 #include <shlobj.h>
-#include <shlwapi.h>
 
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
 #include <cwctype>
-#include <mutex>
 #include <vector>
 
 #include "core/app_state.h"
@@ -84,7 +82,9 @@ std::wstring PersonalFolder() {
 bool IsRootedBelowRoot(const std::wstring& path) {
   if (!IsFullyQualified(path)) return false;
   const std::wstring trimmed = WithoutTrailingBackslash(path);
-  if (trimmed.size() <= 2 || ::PathIsRootW((trimmed + L"\\").c_str())) return false;
+  // Without the shell's test a path cannot be told from a root: refused.
+  const auto pathIsRoot = platform::ShlwapiApi().pathIsRoot;
+  if (trimmed.size() <= 2 || !pathIsRoot || pathIsRoot((trimmed + L"\\").c_str())) return false;
   return true;
 }
 
@@ -128,12 +128,31 @@ bool EmptyFolderTree(const std::wstring& folder) {
 
 void ShowExtractFailure(const std::wstring& text) { platform::ShowMessage(nullptr, text, kProgramTitle); }
 
-void EnsureWinsock() {
-  static std::once_flag once;
-  std::call_once(once, [] {
+// The Winsock functions of the local address, bound once from the system
+// folder's ws2_32.dll (not a known library of the loader on Windows XP) and
+// started there; null members when it cannot be had.
+struct WinsockFunctions {
+  int(WSAAPI* gethostname)(char*, int) = nullptr;
+  unsigned long(WSAAPI* inetAddr)(const char*) = nullptr;
+  hostent*(WSAAPI* gethostbyname)(const char*) = nullptr;
+  bool complete() const { return gethostname && inetAddr && gethostbyname; }
+};
+
+const WinsockFunctions& Winsock() {
+  static const WinsockFunctions functions = [] {
+    WinsockFunctions f;
+    HMODULE module = platform::LoadSystemLibrary(L"ws2_32.dll");  // kept for the process
+    if (!module) return f;
+    using StartupFn = int(WSAAPI*)(WORD, LPWSADATA);
+    const auto startup = reinterpret_cast<StartupFn>(::GetProcAddress(module, "WSAStartup"));
     WSADATA data;
-    ::WSAStartup(MAKEWORD(2, 2), &data);
-  });
+    if (!startup || startup(MAKEWORD(2, 2), &data) != 0) return f;
+    f.gethostname = reinterpret_cast<decltype(f.gethostname)>(::GetProcAddress(module, "gethostname"));
+    f.inetAddr = reinterpret_cast<decltype(f.inetAddr)>(::GetProcAddress(module, "inet_addr"));
+    f.gethostbyname = reinterpret_cast<decltype(f.gethostbyname)>(::GetProcAddress(module, "gethostbyname"));
+    return f;
+  }();
+  return functions;
 }
 
 }  // namespace
@@ -274,15 +293,16 @@ POINT CenterOnScreen(int width, int height) {
 }
 
 std::wstring GetLocalIpAddress() {
-  EnsureWinsock();
+  const WinsockFunctions& winsock = Winsock();
+  if (!winsock.complete()) return {};
   char host[256] = {};
-  if (::gethostname(host, sizeof host) != 0) return {};
+  if (winsock.gethostname(host, sizeof host) != 0) return {};
   host[sizeof host - 1] = '\0';
   if (host[0] >= '0' && host[0] <= '9') {
-    if (::inet_addr(host) == INADDR_NONE) return {};
+    if (winsock.inetAddr(host) == INADDR_NONE) return {};
     return std::wstring(host, host + std::strlen(host));
   }
-  const hostent* entry = ::gethostbyname(host);
+  const hostent* entry = winsock.gethostbyname(host);
   if (!entry || entry->h_addrtype != AF_INET || !entry->h_addr_list || !entry->h_addr_list[0]) return {};
   const auto* a = reinterpret_cast<const unsigned char*>(entry->h_addr_list[0]);
   wchar_t text[32] = {};

@@ -10,6 +10,7 @@
 #include "diskclean/trace_rules.h"
 #include "platform/reg_key.h"
 #include "platform/unique_handle.h"
+#include "platform/wininet_api.h"
 
 namespace vantrel {
 namespace {
@@ -84,25 +85,27 @@ void EmptyFolderFiles(const std::wstring& folder, const wchar_t* suffix) {
 }
 
 void DeleteUrlCacheEntries(const wchar_t* pattern) {
+  const platform::WinInetFunctions& api = platform::WinInetApi();
+  if (!api.complete()) return;  // without WinINet there is no cache of it to empty
   DWORD size = 0;
-  ::FindFirstUrlCacheEntryW(pattern, nullptr, &size);
+  api.findFirstUrlCacheEntry(pattern, nullptr, &size);
   std::unique_ptr<BYTE[]> buffer = EntryBuffer(size);
   if (!buffer) return;
   HANDLE find =
-      ::FindFirstUrlCacheEntryW(pattern, reinterpret_cast<INTERNET_CACHE_ENTRY_INFOW*>(buffer.get()), &size);
+      api.findFirstUrlCacheEntry(pattern, reinterpret_cast<INTERNET_CACHE_ENTRY_INFOW*>(buffer.get()), &size);
   if (!find) return;
   // A cache that keeps handing out entries cannot hold the run for ever.
   for (int guard = 0; guard < 10000000; ++guard) {
     const auto* entry = reinterpret_cast<const INTERNET_CACHE_ENTRY_INFOW*>(buffer.get());
-    if (entry->lpszSourceUrlName) ::DeleteUrlCacheEntryW(entry->lpszSourceUrlName);
+    if (entry->lpszSourceUrlName) api.deleteUrlCacheEntry(entry->lpszSourceUrlName);
     buffer.reset();
     size = 0;
-    ::FindNextUrlCacheEntryW(find, nullptr, &size);
+    api.findNextUrlCacheEntry(find, nullptr, &size);
     buffer = EntryBuffer(size);
     if (!buffer) break;
-    if (!::FindNextUrlCacheEntryW(find, reinterpret_cast<INTERNET_CACHE_ENTRY_INFOW*>(buffer.get()), &size)) break;
+    if (!api.findNextUrlCacheEntry(find, reinterpret_cast<INTERNET_CACHE_ENTRY_INFOW*>(buffer.get()), &size)) break;
   }
-  ::FindCloseUrlCache(find);
+  api.findCloseUrlCache(find);
 }
 
 HRESULT ClearUrlHistory() {

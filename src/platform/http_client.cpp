@@ -30,6 +30,7 @@ struct Request {
   Request& operator=(const Request&) = delete;
 
   // Set before the helper starts, read-only afterwards.
+  WinInetFunctions api;
   HttpSettings settings;
   std::wstring url, verb, host, path;
   INTERNET_PORT port = 0;
@@ -65,29 +66,29 @@ bool Cancelled(Request& r) {
   return r.cancelled;
 }
 
-void SetTimeouts(HINTERNET handle, const HttpSettings& s) {
+void SetTimeouts(const WinInetFunctions& api, HINTERNET handle, const HttpSettings& s) {
   // WinINet's own time-outs are a second line only, set longer than the
   // caller's deadlines, which bound a request; they let an abandoned helper
   // end by itself.
   DWORD connect = 2 * (s.connectTimeoutMs + s.readTimeoutMs), read = connect;
-  ::InternetSetOptionW(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
-  ::InternetSetOptionW(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &read, sizeof read);
-  ::InternetSetOptionW(handle, INTERNET_OPTION_SEND_TIMEOUT, &read, sizeof read);
-  ::InternetSetOptionW(handle, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &read, sizeof read);
-  ::InternetSetOptionW(handle, INTERNET_OPTION_DATA_SEND_TIMEOUT, &read, sizeof read);
+  api.internetSetOption(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
+  api.internetSetOption(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &read, sizeof read);
+  api.internetSetOption(handle, INTERNET_OPTION_SEND_TIMEOUT, &read, sizeof read);
+  api.internetSetOption(handle, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &read, sizeof read);
+  api.internetSetOption(handle, INTERNET_OPTION_DATA_SEND_TIMEOUT, &read, sizeof read);
 }
 
 HttpError ErrorOf(DWORD code) {
   return code == ERROR_INTERNET_TIMEOUT ? HttpError::Timeout : HttpError::Connect;
 }
 
-std::wstring QueryText(HINTERNET request, DWORD info) {
+std::wstring QueryText(const WinInetFunctions& api, HINTERNET request, DWORD info) {
   DWORD size = 0;
-  ::HttpQueryInfoW(request, info, nullptr, &size, nullptr);
+  api.httpQueryInfo(request, info, nullptr, &size, nullptr);
   if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || size == 0) return {};
   std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1);
   size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-  if (!::HttpQueryInfoW(request, info, buffer.data(), &size, nullptr)) return {};
+  if (!api.httpQueryInfo(request, info, buffer.data(), &size, nullptr)) return {};
   return std::wstring(buffer.data(), size / sizeof(wchar_t));
 }
 
@@ -103,14 +104,14 @@ bool ParseLength(const std::wstring& text, uint64_t* out) {
   return true;
 }
 
-std::wstring Absolute(const std::wstring& base, const std::wstring& location) {
+std::wstring Absolute(const WinInetFunctions& api, const std::wstring& base, const std::wstring& location) {
   if (location.empty()) return {};
   DWORD size = 0;
-  ::InternetCombineUrlW(base.c_str(), location.c_str(), nullptr, &size, ICU_NO_ENCODE);
+  api.internetCombineUrl(base.c_str(), location.c_str(), nullptr, &size, ICU_NO_ENCODE);
   if (size == 0) return location;
   std::vector<wchar_t> buffer(size + 1);
   size = static_cast<DWORD>(buffer.size());
-  if (!::InternetCombineUrlW(base.c_str(), location.c_str(), buffer.data(), &size, ICU_NO_ENCODE)) return location;
+  if (!api.internetCombineUrl(base.c_str(), location.c_str(), buffer.data(), &size, ICU_NO_ENCODE)) return location;
   return std::wstring(buffer.data(), size);
 }
 
@@ -122,26 +123,27 @@ void Perform(Request& r) {
     r.result.error = error;
     r.result.systemError = code;
   };
+  const WinInetFunctions& api = r.api;
   const HttpSettings& s = r.settings;
   const std::wstring proxy = s.proxyHost + L":" + std::to_wstring(s.proxyPort);
-  InternetHandle session(::InternetOpenW(s.userAgent.c_str(),
+  InternetHandle session(api.internetOpen(s.userAgent.c_str(),
                                          s.useProxy ? INTERNET_OPEN_TYPE_PROXY : INTERNET_OPEN_TYPE_DIRECT,
                                          s.useProxy ? proxy.c_str() : nullptr, nullptr, 0));
   if (!session) return fail(HttpError::Connect, ::GetLastError());
-  SetTimeouts(session.get(), s);
+  SetTimeouts(api, session.get(), s);
   InternetHandle connection(
-      ::InternetConnectW(session.get(), r.host.c_str(), r.port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+      api.internetConnect(session.get(), r.host.c_str(), r.port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection) return fail(HttpError::Connect, ::GetLastError());
-  SetTimeouts(connection.get(), s);
+  SetTimeouts(api, connection.get(), s);
   DWORD flags = INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                 INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_UI;
   if (r.secure) flags |= INTERNET_FLAG_SECURE;
-  InternetHandle request(::HttpOpenRequestW(connection.get(), r.verb.c_str(), r.path.c_str(), nullptr, nullptr,
+  InternetHandle request(api.httpOpenRequest(connection.get(), r.verb.c_str(), r.path.c_str(), nullptr, nullptr,
                                             nullptr, flags, 0));
   if (!request) return fail(HttpError::Connect, ::GetLastError());
-  SetTimeouts(request.get(), s);
+  SetTimeouts(api, request.get(), s);
   const std::wstring headers = s.accept.empty() ? std::wstring() : L"Accept: " + s.accept + L"\r\n";
-  if (!::HttpSendRequestW(request.get(), headers.empty() ? nullptr : headers.c_str(),
+  if (!api.httpSendRequest(request.get(), headers.empty() ? nullptr : headers.c_str(),
                           headers.empty() ? 0 : static_cast<DWORD>(-1), nullptr, 0)) {
     const DWORD code = ::GetLastError();
     return fail(ErrorOf(code), code);
@@ -149,11 +151,11 @@ void Perform(Request& r) {
 
   HttpResult head;
   DWORD status = 0, size = sizeof status;
-  if (!::HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
+  if (!api.httpQueryInfo(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
     return fail(HttpError::Connect, ::GetLastError());
   head.status = status;
-  head.hasContentLength = ParseLength(QueryText(request.get(), HTTP_QUERY_CONTENT_LENGTH), &head.contentLength);
-  if (head.status >= 300 && head.status < 400) head.location = Absolute(r.url, QueryText(request.get(), HTTP_QUERY_LOCATION));
+  head.hasContentLength = ParseLength(QueryText(api, request.get(), HTTP_QUERY_CONTENT_LENGTH), &head.contentLength);
+  if (head.status >= 300 && head.status < 400) head.location = Absolute(api, r.url, QueryText(api, request.get(), HTTP_QUERY_LOCATION));
   {
     Locked hold(r);
     r.result = head;
@@ -168,7 +170,7 @@ void Perform(Request& r) {
     if (Cancelled(r)) return;
     const uint64_t wanted = r.limit == UINT64_MAX ? kPieceSize : std::min<uint64_t>(kPieceSize, r.limit + 1 - total);
     DWORD got = 0;
-    if (!::InternetReadFile(request.get(), piece.data(), static_cast<DWORD>(wanted), &got)) {
+    if (!r.api.internetReadFile(request.get(), piece.data(), static_cast<DWORD>(wanted), &got)) {
       const DWORD code = ::GetLastError();
       return fail(ErrorOf(code), code);
     }
@@ -205,11 +207,11 @@ DWORD WINAPI RequestThread(void* parameter) {
   return 0;
 }
 
-bool CrackUrl(const std::wstring& url, Request& r) {
+bool CrackUrl(const WinInetFunctions& api, const std::wstring& url, Request& r) {
   URL_COMPONENTSW parts{};
   parts.dwStructSize = sizeof parts;
   parts.dwSchemeLength = parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = 1;
-  if (url.empty() || !::InternetCrackUrlW(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) return false;
+  if (url.empty() || !api.internetCrackUrl(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) return false;
   if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return false;
   if (!parts.lpszHostName || parts.dwHostNameLength == 0) return false;
   r.secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
@@ -226,7 +228,8 @@ DWORD Since(DWORD start) { return ::GetTickCount() - start; }
 
 }  // namespace
 
-HttpClient::HttpClient(HttpSettings settings) : settings_(std::move(settings)) {}
+HttpClient::HttpClient(HttpSettings settings, const WinInetFunctions& api)
+    : settings_(std::move(settings)), api_(api) {}
 
 HttpResult HttpClient::Head(const std::wstring& url) { return Run(url, L"HEAD", false, nullptr, SIZE_MAX, nullptr); }
 
@@ -242,12 +245,18 @@ HttpResult HttpClient::GetToFile(const std::wstring& url, HANDLE file) {
 HttpResult HttpClient::Run(const std::wstring& url, const wchar_t* verb, bool readBody, std::string* body,
                            size_t maxBytes, HANDLE file) {
   HttpResult out;
+  if (!api_.complete()) {  // no WinINet: as if no server could be reached
+    out.error = HttpError::Connect;
+    out.systemError = api_.error;
+    return out;
+  }
   auto* r = new Request;
-  if (!r->wake || !r->space || !CrackUrl(url, *r)) {
+  if (!r->wake || !r->space || !CrackUrl(api_, url, *r)) {
     out.error = r->wake && r->space ? HttpError::BadUrl : HttpError::Connect;
     delete r;
     return out;
   }
+  r->api = api_;
   r->settings = settings_;
   r->url = url;
   r->verb = verb;

@@ -2,7 +2,7 @@
 // A small HTTP/1.1 client over WinINet, shared by the version check and the
 // updater: GET into memory or into a file, HEAD, an optional explicit proxy,
 // redirects handed back to the caller (never followed), Content-Length, and
-// progress from the read loop.
+// progress from the read loop. WinINet is bound at run time (wininet_api.h).
 //
 // The time-outs are enforced here, not left to WinINet (which ignores the
 // connect time-out on some systems): each request runs on a helper thread
@@ -18,6 +18,7 @@
 
 #include "platform/internet_handle.h"
 #include "platform/unique_handle.h"
+#include "platform/wininet_api.h"
 
 namespace vantrel::platform {
 
@@ -62,7 +63,11 @@ struct HttpResult {
 
 class HttpClient {
  public:
-  explicit HttpClient(HttpSettings settings = {});
+  // Requests go through `api`, the system's WinINet (handles are closed
+  // through WinInetApi(), so another table is only ever an empty one, as
+  // the tests hand in); without a complete table every request fails as an
+  // unreachable server does: HttpError::Connect, with the table's error.
+  explicit HttpClient(HttpSettings settings = {}, const WinInetFunctions& api = WinInetApi());
 
   // Headers only.
   HttpResult Head(const std::wstring& url);
@@ -86,6 +91,7 @@ class HttpClient {
   HttpResult Run(const std::wstring& url, const wchar_t* verb, bool readBody, std::string* body, size_t maxBytes,
                  HANDLE file);
   HttpSettings settings_;
+  WinInetFunctions api_;
 };
 
 }  // namespace vantrel::platform

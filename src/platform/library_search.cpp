@@ -60,4 +60,16 @@ const VersionFunctions& VersionApi() {
   return functions;
 }
 
+const ShlwapiFunctions& ShlwapiApi() {
+  static const ShlwapiFunctions functions = [] {
+    ShlwapiFunctions f;
+    HMODULE module = LoadSystemLibrary(L"shlwapi.dll");  // kept for the process
+    if (!module) return f;
+    f.shDeleteKey = reinterpret_cast<decltype(f.shDeleteKey)>(::GetProcAddress(module, "SHDeleteKeyW"));
+    f.pathIsRoot = reinterpret_cast<decltype(f.pathIsRoot)>(::GetProcAddress(module, "PathIsRootW"));
+    return f;
+  }();
+  return functions;
+}
+
 }  // namespace vantrel::platform

@@ -39,4 +39,12 @@ struct VersionFunctions {
 };
 const VersionFunctions& VersionApi();
 
+// The two functions of SHLWAPI.dll the programs use, bound the same way (the
+// library is not a known one on Windows XP). Null when missing.
+struct ShlwapiFunctions {
+  LSTATUS(WINAPI* shDeleteKey)(HKEY, LPCWSTR) = nullptr;
+  BOOL(WINAPI* pathIsRoot)(LPCWSTR) = nullptr;
+};
+const ShlwapiFunctions& ShlwapiApi();
+
 }  // namespace vantrel::platform

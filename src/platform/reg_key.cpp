@@ -1,9 +1,9 @@
 #include "platform/reg_key.h"
 
-#include <shlwapi.h>
-
 #include <algorithm>
 #include <cstring>
+
+#include "platform/library_search.h"
 
 namespace vantrel::platform {
 
@@ -121,7 +121,9 @@ LONG RegKey::DeleteTree(std::wstring_view subkey) {
   if (!key_) return ERROR_INVALID_HANDLE;
   std::wstring s = RelativeKeyPath(subkey);
   if (s.empty()) return ERROR_INVALID_PARAMETER;  // an empty name would mean the key itself
-  return static_cast<LONG>(::SHDeleteKeyW(key_, s.c_str()));
+  const auto deleteKey = ShlwapiApi().shDeleteKey;
+  if (!deleteKey) return ERROR_PROC_NOT_FOUND;
+  return static_cast<LONG>(deleteKey(key_, s.c_str()));
 }
 
 std::vector<std::wstring> RegKey::SubkeyNames() const {
@@ -208,7 +210,9 @@ LONG RegKey::Values(std::vector<RegValue>* out) const {
 LONG RegKey::DeleteKeyTree(HKEY root, std::wstring_view subkey) {
   std::wstring s = RelativeKeyPath(subkey);
   if (s.empty()) return ERROR_INVALID_PARAMETER;  // never the root key itself
-  return static_cast<LONG>(::SHDeleteKeyW(root, s.c_str()));
+  const auto deleteKey = ShlwapiApi().shDeleteKey;
+  if (!deleteKey) return ERROR_PROC_NOT_FOUND;
+  return static_cast<LONG>(deleteKey(root, s.c_str()));
 }
 
 }  // namespace vantrel::platform

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "platform/unique_handle.h"
+#include "platform/wininet_api.h"
 
 namespace vantrel {
 namespace {
@@ -20,13 +20,6 @@ ProxyCache& Cache() {
   return cache;
 }
 
-std::wstring SystemLibraryPath(const wchar_t* name) {
-  wchar_t folder[MAX_PATH] = {};
-  const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return {};
-  return std::wstring(folder, length) + L"\\" + name;
-}
-
 }  // namespace
 
 TProxySetting DetectProxy(const std::string& protocol) {
@@ -34,13 +27,9 @@ TProxySetting DetectProxy(const std::string& protocol) {
   if (cache.filled) return cache.setting;
   TProxySetting setting;
   // Bound at run time, from the system folder only.
-  const std::wstring path = SystemLibraryPath(L"wininet.dll");
-  if (path.empty()) return setting;
-  platform::UniqueModule wininet(::LoadLibraryW(path.c_str()));
-  if (!wininet) return setting;
-  using Query = BOOL(WINAPI*)(HINTERNET, DWORD, LPVOID, LPDWORD);
-  auto query = reinterpret_cast<Query>(::GetProcAddress(wininet.get(), "InternetQueryOptionA"));
-  if (!query) return setting;
+  const platform::WinInetFunctions& api = platform::WinInetApi();
+  if (!api.complete()) return setting;
+  const auto query = api.internetQueryOptionA;
 
   std::vector<BYTE> buffer(4096);
   DWORD size = static_cast<DWORD>(buffer.size());

@@ -12,6 +12,7 @@
 #include "platform/text_conv.h"
 #include "support/process_driver.h"
 #include "support/scratch.h"
+#include "support/wine_load_order.h"
 
 namespace vantrel {
 namespace {
@@ -111,6 +112,20 @@ TEST_F(VantrelStart, ALeftOverUpdaterInTheProgramFolderIsDeleted) {
   ASSERT_NE(window, nullptr);
   EXPECT_FALSE(Exists(updater));
   CloseForGood(vantrel, window);
+}
+
+TEST_F(VantrelStart, AWininetPlantedBesideItIsNeverLoaded) {
+  // Wine prefers a library file of that name in Vantrel.exe, as Windows XP
+  // and Vista do for a name they do not know: a static import would take it.
+  test::ScopedNativeFirst nativeFirst(L"Vantrel.exe", {L"wininet"});
+  ASSERT_TRUE(nativeFirst.set());
+  const std::wstring planted = program_.File(L"wininet.dll");
+  ASSERT_TRUE(::CopyFileW((GetProgramFolder() + L"markers\\marker_library.dll").c_str(), planted.c_str(), FALSE));
+  ChildProcess vantrel = Start();
+  HWND window = MainWindow(vantrel);
+  ASSERT_NE(window, nullptr);
+  CloseForGood(vantrel, window);
+  EXPECT_FALSE(Exists(planted + L".loaded"));
 }
 
 TEST_F(VantrelStart, ASecondStartWithoutAMainWindowSaysItCannotStart) {

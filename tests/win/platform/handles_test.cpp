@@ -65,9 +65,11 @@ TEST(GdiHolders, ContextsAreGivenBackOnceAndMoveWithTheirOwner) {
 }
 
 TEST(InternetHandle, ClosesTheHandleWhenItGoes) {
+  const WinInetFunctions& api = WinInetApi();
+  ASSERT_TRUE(api.complete()) << api.error;
   HINTERNET raw = nullptr;
   {
-    InternetHandle session(::InternetOpenW(L"Vantrel test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    InternetHandle session(api.internetOpen(L"Vantrel test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
     ASSERT_TRUE(session);
     raw = session.get();
     InternetHandle moved(std::move(session));
@@ -76,7 +78,7 @@ TEST(InternetHandle, ClosesTheHandleWhenItGoes) {
   }
   // Closed already: a second close is refused.
   ::SetLastError(0);
-  EXPECT_FALSE(::InternetCloseHandle(raw));
+  EXPECT_FALSE(api.internetCloseHandle(raw));
   EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 

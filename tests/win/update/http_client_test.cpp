@@ -137,6 +137,38 @@ TEST_F(HttpClientTest, ConnectionFailuresAndBadAddresses) {
   }
 }
 
+TEST_F(HttpClientTest, WithoutWinInetEveryRequestFailsAsAnUnreachableServerWould) {
+  ASSERT_TRUE(server_->Route(R"({"path": "/v", "body": "hello"})"));
+  ASSERT_TRUE(platform::WinInetApi().complete());
+  test::ScratchFolder folder;
+  const std::wstring path = folder.File(L"out.bin");
+  // A library without the functions (kernel32), and none at all.
+  struct Case {
+    HMODULE module;
+    DWORD error;
+  } cases[] = {{::GetModuleHandleW(L"kernel32.dll"), ERROR_PROC_NOT_FOUND}, {nullptr, ERROR_MOD_NOT_FOUND}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.error);
+    const platform::WinInetFunctions api = platform::BindWinInet(c.module);
+    ASSERT_FALSE(api.complete());
+    EXPECT_EQ(api.internetOpen, nullptr);  // nothing half-bound
+    EXPECT_EQ(api.error, c.error);
+    HttpClient client({}, api);
+    std::string body = "old";
+    platform::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(file);
+    for (const HttpResult& r : {client.Head(server_->Url(L"/v")), client.Get(server_->Url(L"/v"), &body),
+                                client.GetToFile(server_->Url(L"/v"), file.get())}) {
+      EXPECT_EQ(r.error, HttpError::Connect);
+      EXPECT_EQ(r.systemError, c.error);
+      EXPECT_FALSE(r.Replied());
+    }
+    EXPECT_EQ(body, "");
+    EXPECT_EQ(::GetFileSize(file.get(), nullptr), 0u);
+  }
+  EXPECT_EQ(server_->Count("HEAD", "/v") + server_->Count("GET", "/v"), 0);
+}
+
 TEST_F(HttpClientTest, HttpsSpeaksTlsNotPlainHttp) {
   ASSERT_TRUE(server_->Route(R"({"path": "/tls", "body": "plain"})"));
   HttpSettings settings;
