@@ -76,19 +76,6 @@ bool AddExtensions(HKEY root, RegistryView view, const std::vector<std::wstring>
 
 }  // namespace
 
-bool IsWindows64() {
-#ifdef _WIN64
-  return true;
-#else
-  // IsWow64Process is looked up: the first releases of Windows XP lack it.
-  using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-  HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-  auto isWow64 = kernel ? reinterpret_cast<IsWow64ProcessFn>(::GetProcAddress(kernel, "IsWow64Process")) : nullptr;
-  BOOL wow64 = FALSE;
-  return isWow64 && isWow64(::GetCurrentProcess(), &wow64) && wow64;
-#endif
-}
-
 std::vector<RegistryView> SystemMachineViews() {
   if (IsWindows64()) return {RegistryView::Bits64, RegistryView::Bits32};
   return {RegistryView::Default};

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/windows_bitness.h"
 #include "recovery/registry_view.h"
 
 namespace vantrel::addons {
@@ -56,8 +57,8 @@ struct ExtensionRow {
   std::wstring Exec, KeyName;
 };
 
-// Whether this is 64-bit Windows (always true in a 64-bit build).
-bool IsWindows64();
+// True on 64-bit Windows, whichever build of the program asks.
+using platform::IsWindows64;
 // The views the machine keys are read in: 64-bit then 32-bit on 64-bit
 // Windows, the one default view elsewhere.
 std::vector<RegistryView> SystemMachineViews();

@@ -39,22 +39,7 @@ const wchar_t kDefaultDelBho3[] =
 // 64-bit server is unregistered by the 64-bit program and the other way
 // round). Always a full path.
 std::wstring Regsvr32For(RegistryView view) {
-  wchar_t buf[MAX_PATH] = {};
-#ifdef _WIN64
-  if (view == RegistryView::Bits32) {
-    const UINT n = ::GetSystemWow64DirectoryW(buf, MAX_PATH);
-    if (n > 0 && n < MAX_PATH) return std::wstring(buf, n) + L"\\regsvr32.exe";
-  }
-#else
-  if (view == RegistryView::Bits64) {
-    // The 64-bit system folder as a 32-bit program reaches it.
-    const UINT n = ::GetWindowsDirectoryW(buf, MAX_PATH);
-    if (n > 0 && n < MAX_PATH) return std::wstring(buf, n) + L"\\Sysnative\\regsvr32.exe";
-  }
-#endif
-  const UINT n = ::GetSystemDirectoryW(buf, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return {};
-  return std::wstring(buf, n) + L"\\regsvr32.exe";
+  return platform::SystemProgramPath(L"regsvr32.exe", recovery::ProgramBitsOf(view));
 }
 
 void Unregister(const std::wstring& serverPath, RegistryView view) {

@@ -309,6 +309,15 @@ REGSAM ViewFlag(RegistryView view) {
   }
 }
 
+platform::ProgramBits ProgramBitsOf(RegistryView view) {
+  switch (view) {
+    case RegistryView::Bits64: return platform::ProgramBits::Bits64;
+    case RegistryView::Bits32: return platform::ProgramBits::Bits32;
+    case RegistryView::Default: break;
+  }
+  return platform::ProgramBits::Native;
+}
+
 namespace {
 
 // Writes the export of root\baseKey\keyName as a new file (never replacing

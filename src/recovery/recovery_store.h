@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/windows_bitness.h"
 #include "recovery/recovery_format.h"
 #include "recovery/registry_view.h"
 
@@ -145,5 +146,10 @@ bool ImportRegistryExport(const std::wstring& file, const std::optional<std::wst
 
 // The access flag of a view: KEY_WOW64_64KEY, KEY_WOW64_32KEY or 0.
 REGSAM ViewFlag(RegistryView view);
+
+// The bitness of the system programs (regsvr32) that register a server of
+// that view: a 64-bit server is registered by the 64-bit program and the
+// other way round; Default takes the process's own.
+platform::ProgramBits ProgramBitsOf(RegistryView view);
 
 }  // namespace vantrel::recovery

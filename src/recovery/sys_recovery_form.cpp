@@ -14,6 +14,7 @@
 #include "platform/reg_key.h"
 #include "platform/shell_folders.h"
 #include "platform/unique_handle.h"
+#include "platform/windows_bitness.h"
 #include "ui/captions.h"
 
 namespace vantrel {
@@ -137,18 +138,6 @@ std::optional<std::string> ReadTaskDefinition(const std::wstring& path) {
   return text;
 }
 
-bool IsWindows64Here() {
-#ifdef _WIN64
-  return true;
-#else
-  using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-  HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-  auto isWow64 = kernel ? reinterpret_cast<IsWow64ProcessFn>(::GetProcAddress(kernel, "IsWow64Process")) : nullptr;
-  BOOL wow64 = FALSE;
-  return isWow64 && isWow64(::GetCurrentProcess(), &wow64) && wow64;
-#endif
-}
-
 }  // namespace
 
 // ------------------------------------------------------------ environment
@@ -156,7 +145,7 @@ bool IsWindows64Here() {
 SysRecoveryEnvironment SysRecoveryEnvironment::System() {
   SysRecoveryEnvironment env;
   env.store = recovery::RecoveryStore::System();
-  env.windows64 = IsWindows64Here();
+  env.windows64 = platform::IsWindows64();
   for (int csidl : {CSIDL_STARTUP, CSIDL_COMMON_STARTUP}) {
     std::wstring folder = platform::ShellFolderPath(csidl);
     if (!folder.empty()) env.startupFolders.push_back(std::move(folder));
@@ -165,22 +154,7 @@ SysRecoveryEnvironment SysRecoveryEnvironment::System() {
 }
 
 std::wstring Regsvr32ForView(RegistryView view) {
-  wchar_t buf[MAX_PATH] = {};
-#ifdef _WIN64
-  if (view == RegistryView::Bits32) {
-    const UINT n = ::GetSystemWow64DirectoryW(buf, MAX_PATH);
-    if (n > 0 && n < MAX_PATH) return std::wstring(buf, n) + L"\\regsvr32.exe";
-  }
-#else
-  if (view == RegistryView::Bits64) {
-    // The 64-bit system folder as a 32-bit program reaches it.
-    const UINT n = ::GetWindowsDirectoryW(buf, MAX_PATH);
-    if (n > 0 && n < MAX_PATH) return std::wstring(buf, n) + L"\\Sysnative\\regsvr32.exe";
-  }
-#endif
-  const UINT n = ::GetSystemDirectoryW(buf, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return {};
-  return std::wstring(buf, n) + L"\\regsvr32.exe";
+  return platform::SystemProgramPath(L"regsvr32.exe", recovery::ProgramBitsOf(view));
 }
 
 // ------------------------------------------------------------------ window

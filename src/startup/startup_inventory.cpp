@@ -11,8 +11,8 @@
 #include "platform/reg_key.h"
 #include "platform/shell_folders.h"
 #include "platform/text_conv.h"
-#include "startup/program_path.h"
 #include "schedlet/schedlet_library.h"
+#include "startup/program_path.h"
 
 namespace vantrel {
 namespace {
@@ -65,19 +65,6 @@ void ListFolder(const std::wstring& folder, const TExclusionList& exclusions, st
 }
 
 }  // namespace
-
-bool IsWindows64() {
-#ifdef _WIN64
-  return true;
-#else
-  // IsWow64Process is looked up: the first releases of Windows XP lack it.
-  using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-  HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-  auto isWow64 = kernel ? reinterpret_cast<IsWow64ProcessFn>(::GetProcAddress(kernel, "IsWow64Process")) : nullptr;
-  BOOL wow64 = FALSE;
-  return isWow64 && isWow64(::GetCurrentProcess(), &wow64) && wow64;
-#endif
-}
 
 std::vector<RunKeyPlace> MachineRunKeyPlaces(bool windows64) {
   if (!windows64) return {{HKEY_LOCAL_MACHINE, 0, std::wstring(kMachineRunLocation)}};

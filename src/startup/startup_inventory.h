@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/settings_file.h"
+#include "platform/windows_bitness.h"
 #include "startup/startup_rules.h"
 
 namespace vantrel {
@@ -36,7 +37,7 @@ struct TTaskEntry {
 };
 
 // True on 64-bit Windows, whichever build of the program asks.
-bool IsWindows64();
+using platform::IsWindows64;
 
 // One Run key to open: its root, the registry view flag to open it with
 // (0, KEY_WOW64_64KEY or KEY_WOW64_32KEY) and the location text of its entries.

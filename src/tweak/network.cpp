@@ -7,6 +7,7 @@
 #include "platform/library_search.h"
 #include "platform/reg_key.h"
 #include "platform/unique_handle.h"
+#include "platform/windows_bitness.h"
 #include "tweak/tweak_rules.h"
 
 namespace vantrel {
@@ -40,17 +41,6 @@ class ComApartment {
  private:
   HRESULT result_;
 };
-
-bool RunsUnderWow64() {
-  static const bool wow64 = [] {
-    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-    auto isWow64 = reinterpret_cast<IsWow64ProcessFn>(
-        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "IsWow64Process"));  // XP SP2 and later
-    BOOL result = FALSE;
-    return isWow64 != nullptr && isWow64(::GetCurrentProcess(), &result) && result;
-  }();
-  return wow64;
-}
 
 // An interface id names one key below the interfaces key, never the key
 // itself or a key further down.
@@ -91,8 +81,6 @@ void AppendConnections(INetConnectionManager* manager, FreeNetconProperties free
   }
 }
 
-bool Is64BitWindows() { return sizeof(void*) == 8 || RunsUnderWow64(); }
-
 // The value in the 32-bit registry view of 64-bit Windows, where an earlier
 // 32-bit version of the program wrote it: deleted when there, the key is
 // never created. True when the value is gone.
@@ -113,7 +101,7 @@ bool SetMsmqValue(bool on) {
   const LONG rc = key.DeleteValue(kTcpNoDelay);
   const bool cleared = rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
   // Both views, so that the button's state and the registry agree.
-  const bool clearedOld = !Is64BitWindows() || ClearMsmqValueIn32BitView();
+  const bool clearedOld = !platform::IsWindows64() || ClearMsmqValueIn32BitView();
   return cleared && clearedOld;
 }
 
@@ -148,7 +136,7 @@ bool Guarded(Step step) noexcept {
 
 }  // namespace
 
-REGSAM TweakKeyAccess(REGSAM access) { return RunsUnderWow64() ? (access | KEY_WOW64_64KEY) : access; }
+REGSAM TweakKeyAccess(REGSAM access) { return platform::RunsUnderWow64() ? (access | KEY_WOW64_64KEY) : access; }
 
 bool IsTweakOn() {
   RegKey key;
