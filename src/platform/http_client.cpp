@@ -238,12 +238,12 @@ HttpResult HttpClient::Get(const std::wstring& url, std::string* body, size_t ma
   return Run(url, L"GET", true, body, maxBytes, nullptr);
 }
 
-HttpResult HttpClient::GetToFile(const std::wstring& url, HANDLE file) {
-  return Run(url, L"GET", true, nullptr, SIZE_MAX, file);
+HttpResult HttpClient::GetToFile(const std::wstring& url, HANDLE file, uint64_t maxBytes) {
+  return Run(url, L"GET", true, nullptr, SIZE_MAX, file, maxBytes);
 }
 
 HttpResult HttpClient::Run(const std::wstring& url, const wchar_t* verb, bool readBody, std::string* body,
-                           size_t maxBytes, HANDLE file) {
+                           size_t maxBytes, HANDLE file, uint64_t fileLimit) {
   HttpResult out;
   if (!api_.complete()) {  // no WinINet: as if no server could be reached
     out.error = HttpError::Connect;
@@ -261,7 +261,7 @@ HttpResult HttpClient::Run(const std::wstring& url, const wchar_t* verb, bool re
   r->url = url;
   r->verb = verb;
   r->readBody = readBody;
-  r->limit = maxBytes == SIZE_MAX ? UINT64_MAX : maxBytes;
+  r->limit = file ? fileLimit : maxBytes == SIZE_MAX ? UINT64_MAX : maxBytes;
 
   HANDLE thread = ::CreateThread(nullptr, 0, RequestThread, r, 0, nullptr);
   if (!thread) {

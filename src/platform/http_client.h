@@ -75,8 +75,10 @@ class HttpClient {
   // longer body is cut there and `truncated` set. Bodies of other replies
   // are not read.
   HttpResult Get(const std::wstring& url, std::string* body, size_t maxBytes = SIZE_MAX);
-  // The body of a 2xx reply appended to an open file.
-  HttpResult GetToFile(const std::wstring& url, HANDLE file);
+  // The body of a 2xx reply appended to an open file; with `maxBytes`, at
+  // most that many bytes and one more, which sets `truncated` and ends the
+  // request (a reply longer than announced never fills the disk).
+  HttpResult GetToFile(const std::wstring& url, HANDLE file, uint64_t maxBytes = UINT64_MAX);
 
   // Called on the calling thread with the body bytes read so far in the
   // current request, after each piece.
@@ -89,7 +91,7 @@ class HttpClient {
 
  private:
   HttpResult Run(const std::wstring& url, const wchar_t* verb, bool readBody, std::string* body, size_t maxBytes,
-                 HANDLE file);
+                 HANDLE file, uint64_t fileLimit = UINT64_MAX);
   HttpSettings settings_;
   WinInetFunctions api_;
 };

@@ -177,8 +177,14 @@ DWORD WINAPI TUpdateDialog::UpdateCompressThread(void* parameter) {
 bool TUpdateDialog::DownloadFile(const std::wstring& url, const std::wstring& url2, int attempt,
                                  const std::wstring& target, int redirects) {
   const std::wstring temporary = target + L".tmp";
-  platform::UniqueFile file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  // The folder is writable by the user and this program runs with
+  // administrator rights: whatever already has the temporary name (a hard
+  // or symbolic link to a file elsewhere) is removed, never written
+  // through, and the file is made new. A name taken again meanwhile fails
+  // the download.
+  ::DeleteFileW(temporary.c_str());
+  platform::UniqueFile file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file) return false;
   // The first address failed: the second one, once.
   auto second = [&] {
@@ -204,9 +210,11 @@ bool TUpdateDialog::DownloadFile(const std::wstring& url, const std::wstring& ur
   AnnouncedLength = static_cast<int64_t>(head.contentLength);
 
   client.onProgress = [this](uint64_t bytes) { idhtpWork(bytes); };
-  const platform::HttpResult get = client.GetToFile(url, file.get());
+  // Never more than the announced length (and one byte to tell a longer
+  // body): a reply that goes on and on must not fill the disk.
+  const platform::HttpResult get = client.GetToFile(url, file.get(), head.contentLength);
   if (Cancelled()) return false;
-  if (get.error == platform::HttpError::Write) return false;
+  if (get.error == platform::HttpError::Write || get.truncated) return false;
   if (!get.Replied()) return second();
   if (get.Redirect()) return follow(get);
   if (!get.Success()) return second();

@@ -202,6 +202,34 @@ TEST_F(HttpClientTest, GetToFileWritesTheBodyAndReportsProgress) {
   EXPECT_EQ(data.nFileSizeLow, 300000u);
 }
 
+// A body without Content-Length that goes on far beyond the limit: the
+// file gets the limit and one byte more, and the request ends there.
+TEST_F(HttpClientTest, GetToFileStopsOneByteBeyondItsLimit) {
+  ASSERT_TRUE(server_->Route(R"({"path": "/long", "body_size": 8388608, "length": null})"));
+  ASSERT_TRUE(server_->Route(R"({"path": "/exact", "body_size": 100000})"));
+  test::ScratchFolder folder;
+  struct Case {
+    const wchar_t* path;
+    bool truncated;
+    uint64_t written;
+  };
+  for (const Case& c : {Case{L"/long", true, 100001}, Case{L"/exact", false, 100000}}) {
+    SCOPED_TRACE(testing::Message() << c.written);
+    const std::wstring path = folder.File(L"limited.bin");
+    platform::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(file);
+    HttpClient client;
+    const HttpResult r = client.GetToFile(server_->Url(c.path), file.get(), 100000);
+    file.reset();
+    EXPECT_EQ(r.error, HttpError::None);
+    EXPECT_EQ(r.truncated, c.truncated);
+    EXPECT_EQ(r.received, c.written);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.nFileSizeLow, c.written);
+  }
+}
+
 TEST_F(HttpClientTest, AnExplicitProxyGetsTheAbsoluteAddress) {
   ASSERT_TRUE(server_->Route(R"({"path": "/through", "body": "via proxy"})"));
   HttpSettings settings;

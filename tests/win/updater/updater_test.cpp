@@ -198,6 +198,29 @@ TEST_F(UpdaterTest, AServerSilentAfterItsHeadersEndsInTheFirstMessage) {
   ExpectFailedWithOldProgram();
 }
 
+// The folder is the user's; the updater runs as administrator. A link left
+// under the temporary name is replaced, never written through.
+TEST_F(UpdaterTest, ALinkUnderTheTemporaryNameIsNotWrittenThrough) {
+  test::ScratchFolder elsewhere;
+  const std::wstring victim = elsewhere.File(L"system.dll");
+  WriteBytes(victim, "must stay");
+  ASSERT_TRUE(::CreateHardLinkW((target_ + L".tmp").c_str(), victim.c_str(), nullptr));
+  const std::string program = Program("new");
+  Serve("/new.exe", program);
+  Run(Arguments(server_->Url(L"/new.exe"), server_->Url(L"/new.exe")));
+  EXPECT_TRUE(dialogs_.messages.empty());
+  EXPECT_EQ(ReadBytes(target_), program);
+  EXPECT_TRUE(ReadBytes(victim) == "must stay") << "the file behind the link was written";
+}
+
+// A GET whose body runs on past the length HEAD announced fails without
+// writing the rest.
+TEST_F(UpdaterTest, ABodyLongerThanAnnouncedFails) {
+  Serve("/long.exe", Program("x", 4 << 20), ", \"head_length\": 20000, \"length\": null");
+  Run(Arguments(server_->Url(L"/long.exe"), server_->Url(L"/long.exe")));
+  ExpectFailedWithOldProgram();
+}
+
 TEST_F(UpdaterTest, FileNamesOutsideTheFolderAreRefusedBeforeAnyDownload) {
   Serve("/new.exe", Program("new"));
   for (const wchar_t* name : {L"..\\Vantrel.exe", L"C:\\Windows\\notepad.exe", L"sub\\x.exe", L"*.exe", L"x.exe:s"}) {
