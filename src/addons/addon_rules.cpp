@@ -65,6 +65,48 @@ UninstallLaunch SplitUninstallCommand(std::wstring_view command) {
   return launch;
 }
 
+namespace {
+
+bool HasDriveRoot(std::wstring_view path) {
+  if (path.size() < 4) return false;
+  const wchar_t letter = LowerAscii(path[0]);
+  return letter >= L'a' && letter <= L'z' && path[1] == L':' && path[2] == L'\\';
+}
+
+bool IsUncPath(std::wstring_view path) {
+  // "\\server\..." but not the device forms "\\?\" and "\\.\".
+  return path.size() > 4 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'?' && path[2] != L'.' &&
+         path[2] != L'\\';
+}
+
+std::wstring_view WithoutEnclosingQuotes(std::wstring_view text) {
+  if (text.size() >= 2 && text.front() == L'"' && text.back() == L'"') return text.substr(1, text.size() - 2);
+  return text;
+}
+
+bool EndsWithExe(std::wstring_view path) {
+  constexpr std::wstring_view kExe = L".exe";
+  if (path.size() <= kExe.size()) return false;
+  for (size_t i = 0; i < kExe.size(); ++i)
+    if (LowerAscii(path[path.size() - kExe.size() + i]) != kExe[i]) return false;
+  return true;
+}
+
+}  // namespace
+
+std::wstring UninstallerProgramFile(std::wstring_view programPart) {
+  const std::wstring_view path = WithoutEnclosingQuotes(programPart);
+  if (path.find(L'"') != std::wstring_view::npos || !HasDriveRoot(path) || !EndsWithExe(path)) return {};
+  return std::wstring(path);
+}
+
+std::wstring ServerPathToUnregister(std::wstring_view fullPath) {
+  const std::wstring_view path = WithoutEnclosingQuotes(fullPath);
+  if (path.find(L'"') != std::wstring_view::npos) return {};
+  if (!HasDriveRoot(path) && !IsUncPath(path)) return {};
+  return std::wstring(path);
+}
+
 bool InExclusionList(const std::vector<std::wstring>& list, std::wstring_view entry) {
   return std::find(list.begin(), list.end(), entry) != list.end();
 }

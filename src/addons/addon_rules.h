@@ -45,6 +45,21 @@ struct UninstallLaunch {
 };
 UninstallLaunch SplitUninstallCommand(std::wstring_view command);
 
+// The file an uninstaller's program part (as SplitUninstallCommand gives
+// it, quotes included) names, when it can be started safely: a full path
+// with a drive ("X:\...") that ends in ".exe" (any case) and holds no other
+// quote. Empty otherwise: a bare or relative name would be looked for in
+// the current folder and the search path, and a document or address would
+// start whatever program opens it.
+std::wstring UninstallerProgramFile(std::wstring_view programPart);
+
+// The server path that regsvr32 may be given: `fullPath` without one pair
+// of enclosing double quotes, when it then is a full path with a drive
+// ("X:\...") or a UNC path ("\\server\share\...") and holds no quote.
+// Empty otherwise (a relative path, one left with "%...%" references, or
+// one with arguments), so that nothing is loaded from the current folder.
+std::wstring ServerPathToUnregister(std::wstring_view fullPath);
+
 // Exact, case-sensitive membership; an empty list excludes nothing.
 bool InExclusionList(const std::vector<std::wstring>& list, std::wstring_view entry);
 

@@ -42,11 +42,24 @@ std::wstring Regsvr32For(RegistryView view) {
   return platform::SystemProgramPath(L"regsvr32.exe", recovery::ProgramBitsOf(view));
 }
 
-void Unregister(const std::wstring& serverPath, RegistryView view) {
+// regsvr32 loads the server it is given and runs its code, with this
+// program's rights: only a full path is handed over, never one that would be
+// looked for in the current folder (a relative path, or one still holding a
+// "%...%" reference), nor one with arguments of its own.
+void Unregister(const std::wstring& fullPath, RegistryView view) {
+  const std::wstring serverPath = addons::ServerPathToUnregister(fullPath);
   if (serverPath.empty()) return;
   const std::wstring regsvr32 = Regsvr32For(view);
   if (regsvr32.empty()) return;
   RunCommand(addons::UnregisterCommand(regsvr32, serverPath), SW_HIDE, true, kRegsvr32WaitMs);
+}
+
+// Whether the uninstaller names an existing program file by its full path.
+bool IsProgramFile(const std::wstring& programPart) {
+  const std::wstring file = addons::UninstallerProgramFile(programPart);
+  if (file.empty()) return false;
+  const DWORD attributes = ::GetFileAttributesW(file.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // Opens a machine key for reading and writing in a view; never creates it.
@@ -492,7 +505,9 @@ bool TBHOForm::RemoveExtension(int row) {
 
 void TBHOForm::RunUninstaller(const std::wstring& command) {
   const addons::UninstallLaunch launch = addons::SplitUninstallCommand(command);
-  if (launch.program.empty()) return;
+  // Nothing but the named program starts: not a name searched for, not a
+  // document or folder opened by whatever program the shell picks.
+  if (launch.program.empty() || !IsProgramFile(launch.program)) return;
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
   info.fMask = SEE_MASK_FLAG_DDEWAIT | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOCLOSEPROCESS;

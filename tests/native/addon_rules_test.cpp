@@ -85,6 +85,51 @@ TEST(SplitUninstallCommand, ProgramInQuotesThenParametersUpToAThirdQuote) {
   EXPECT_EQ(SplitUninstallCommand(huge).parameters.size(), 100001u);
 }
 
+// Only a full path to a program starts: never a name looked for in the
+// current folder or the search path, nor a document, folder or address.
+TEST(UninstallerProgramFile, OnlyAFullPathToAProgram) {
+  struct Case {
+    const wchar_t* part;
+    const wchar_t* file;
+  };
+  const Case cases[] = {
+      {L"\"C:\\Bar\\unins000.exe\"", L"C:\\Bar\\unins000.exe"},
+      {L"\"d:\\My Bar\\UNINST.EXE\"", L"d:\\My Bar\\UNINST.EXE"},
+      {L"\"unins000.exe\"", L""},            // bare name
+      {L"\"Bar\\unins000.exe\"", L""},       // relative
+      {L"\"C:unins000.exe\"", L""},          // relative to a drive's current folder
+      {L"\"\\Bar\\unins000.exe\"", L""},     // relative to the current drive
+      {L"\"C:\\Bar\\readme.txt\"", L""},     // a document
+      {L"\"C:\\Bar\\setup.exe.lnk\"", L""},  // a shortcut
+      {L"\"http://example.com/u.exe\"", L""},
+      {L"\"\\\\server\\share\\u.exe\"", L""},
+      {L"\"\"", L""},
+      {L"", L""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(UninstallerProgramFile(c.part), c.file) << c.part;
+}
+
+TEST(ServerPathToUnregister, FullPathsOnlyWithoutQuotesOrArguments) {
+  struct Case {
+    const wchar_t* fullPath;
+    const wchar_t* server;
+  };
+  const Case cases[] = {
+      {L"C:\\Program Files\\Bar\\bar.dll", L"C:\\Program Files\\Bar\\bar.dll"},
+      {L"\"C:\\Program Files\\Bar\\bar.dll\"", L"C:\\Program Files\\Bar\\bar.dll"},
+      {L"\\\\server\\share\\bar.dll", L"\\\\server\\share\\bar.dll"},
+      {L"bar.dll", L""},
+      {L"%ProgramFiles%\\Bar\\bar.dll", L""},
+      {L"%SystemRoot%\\bar.dll", L""},  // left when the Windows folder is unknown
+      {L"\"C:\\Bar\\bar.dll\" /i", L""},
+      {L"C:\\Bar\\bar.dll\" /i \"C:\\evil.dll", L""},
+      {L"\\\\?\\C:\\bar.dll", L""},
+      {L"C:bar.dll", L""},
+      {L"", L""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ServerPathToUnregister(c.fullPath), c.server) << c.fullPath;
+}
+
 TEST(Exclusions, ExactAndCaseSensitive) {
   const std::vector<std::wstring> list{L"bar.dll", L"Other.dll"};
   EXPECT_TRUE(InExclusionList(list, L"bar.dll"));

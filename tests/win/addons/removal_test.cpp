@@ -366,6 +366,84 @@ TEST_F(UninstallerTest, AnUninstallerThatDoesNotEndIsWaitedForABoundedTime) {
   EXPECT_TRUE(::IsWindowEnabled(form->hwnd()));
 }
 
+// Runs with another current folder, the program folder the user can write
+// to, for as long as it lives.
+class CurrentFolder {
+ public:
+  explicit CurrentFolder(const std::wstring& path) {
+    wchar_t old[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, old);
+    old_ = old;
+    EXPECT_TRUE(::SetCurrentDirectoryW(path.c_str()));
+  }
+  ~CurrentFolder() { ::SetCurrentDirectoryW(old_.c_str()); }
+
+ private:
+  std::wstring old_;
+};
+
+// An uninstall string that names its program by a bare or relative name:
+// a copy planted in the current folder under that name never starts.
+TEST_F(UninstallerTest, OnlyAProgramNamedByItsFullPathStarts) {
+  ScratchFolder planted;
+  ASSERT_TRUE(::CreateDirectoryW(planted.File(L"sub").c_str(), nullptr));
+  ASSERT_TRUE(::CopyFileW(RecordArgsPath().c_str(), planted.File(L"uninst.exe").c_str(), FALSE));
+  ASSERT_TRUE(::CopyFileW(RecordArgsPath().c_str(), planted.File(L"sub\\uninst.exe").c_str(), FALSE));
+  CurrentFolder here(planted.path());
+  AddUninstall(kA, L"\"uninst.exe\" /S");
+  AddUninstall(kB + L"_is1", L"\"sub\\uninst.exe\" /S");
+  AddUninstall(kC, L"\"" + RecordArgsPath() + L"\" /C");
+  ScriptedDialogs dialogs;
+  dialogs.Answer(IDYES);
+  dialogs.Answer(IDYES);
+  auto form = MakeForm();
+  form->btnAllCheckClick();
+  form->btnDelClick();
+  EXPECT_EQ(::GetFileAttributesW(planted.File(L"uninst.exe.args").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(::GetFileAttributesW(planted.File(L"sub\\uninst.exe.args").c_str()), INVALID_FILE_ATTRIBUTES);
+  const auto runs = UninstallerRuns();
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_NE(runs[0].find(L"/C"), std::wstring::npos) << runs[0];
+}
+
+// regsvr32 runs the server's code: a server path that is not a full one
+// (relative, or holding an environment reference the inventory does not
+// expand) would load a copy planted in the current folder. Such a helper is
+// still backed up and removed from the registry, only not unregistered; a
+// full path in quotes is unregistered without them.
+TEST_F(RemovalTest, OnlyAFullServerPathIsHandedToRegsvr32) {
+  ScratchFolder planted;
+  const std::wstring reference = L"%VantrelPlanted%";
+  ASSERT_TRUE(::CreateDirectoryW(planted.File(reference).c_str(), nullptr));
+  const std::wstring copies[] = {planted.File(L"test_addon_server.dll"),
+                                 planted.File(reference + L"\\test_addon_server.dll")};
+  for (const auto& copy : copies) ASSERT_TRUE(::CopyFileW(TestServerPath().c_str(), copy.c_str(), FALSE));
+  CurrentFolder here(planted.path());
+  RegisterClass(kA, L"Relative", L"test_addon_server.dll");
+  AddBho(kA);
+  RegisterClass(kB, L"Reference", L"");
+  const std::wstring expandable = reference + L"\\test_addon_server.dll";
+  ASSERT_EQ(Machine(std::wstring(kClassesClsidKey) + kB + L"\\InprocServer32")
+                .WriteRaw(L"", REG_EXPAND_SZ, expandable.c_str(),
+                          static_cast<DWORD>((expandable.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  AddBho(kB);
+  RegisterClass(kC, L"Quoted", L"\"" + TestServerPath() + L"\"");
+  AddBho(kC);
+
+  ScriptedDialogs dialogs;
+  dialogs.Answer(IDYES);
+  auto form = MakeForm();
+  ASSERT_EQ(form->lv1->Count(), 3);
+  form->btnAllCheckClick();
+  form->btnDelClick();
+  EXPECT_EQ(UnregisterCalls(1), 1u);
+  for (const auto& copy : copies)
+    EXPECT_EQ(::GetFileAttributesW((copy + L".log").c_str()), INVALID_FILE_ATTRIBUTES) << copy;
+  for (const auto* id : {&kA, &kB, &kC}) EXPECT_FALSE(MachineKeyExists(BhoKey(*id))) << *id;
+  EXPECT_EQ(Records(L"BHO").size(), 3u);
+}
+
 // A toolbar whose uninstall string is too long for a record: the automatic
 // reset cannot back it up and leaves it installed and listed; handed to its
 // uninstaller instead, the window does not hang on the huge parameter text.
