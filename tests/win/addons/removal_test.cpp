@@ -170,18 +170,33 @@ TEST_F(RemovalTest, NothingTickedOrNoAnswerRemovesNothing) {
 TEST_F(RemovalTest, WithoutABackupNothingIsRemoved) {
   RegisterClass(kA, L"Helper A", TestServerPath());
   AddBho(kA);
+  RegisterClass(kC, L"Bar C", TestServerPath());
+  AddToolbarValue(kC);
+  AddUninstall(kC, L"\"" + RecordArgsPath() + L"\" /S");
   AddExtension(HKEY_CURRENT_USER, kE, L"Go", L"x");
   env_.store.indexPath = folder_.File(L"missing\\Recovery.ini");  // cannot be written
-  ScriptedDialogs dialogs;
-  dialogs.Answer(IDYES);
-  auto form = MakeForm();
-  form->btnAllCheckClick();
-  form->btnDelClick();
-  EXPECT_TRUE(MachineKeyExists(BhoKey(kA)));
-  EXPECT_TRUE(UserKeyExists(ExtensionKey(kE)));
-  EXPECT_TRUE(ServerCalls().empty());
-  EXPECT_EQ(form->lv1->Count(), 1);  // still installed, still listed
-  EXPECT_EQ(form->lv3->Count(), 1);
+  for (const bool automatic : {false, true}) {
+    SCOPED_TRACE(automatic ? "automatic" : "manual");
+    ScriptedDialogs dialogs;
+    dialogs.Answer(IDYES);
+    dialogs.Answer(IDNO);  // the toolbar through the registry
+    AddonAutoReset = automatic;
+    auto form = MakeForm();
+    if (automatic) {
+      form->ShowModal();
+    } else {
+      form->btnAllCheckClick();
+      form->btnDelClick();
+      EXPECT_EQ(form->lv1->Count(), 1);  // still installed, still listed
+      EXPECT_EQ(form->lv2->Count(), 1);
+      EXPECT_EQ(form->lv3->Count(), 1);
+    }
+    EXPECT_TRUE(MachineKeyExists(BhoKey(kA)));
+    EXPECT_TRUE(HasToolbarValue(kC));
+    EXPECT_TRUE(UserKeyExists(ExtensionKey(kE)));
+    EXPECT_TRUE(ServerCalls().empty());
+    EXPECT_TRUE(UninstallerRuns().empty());
+  }
 }
 
 TEST_F(RemovalTest, AnExportThatFailsKeepsTheExtensionKey) {
