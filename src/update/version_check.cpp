@@ -78,7 +78,8 @@ bool CheckVersion(std::wstring& ownVersion) {
   if (a.popupTime)
     if (const auto interval = PopupIntervalFor(*a.popupTime)) PopupInterval = *interval;
   const std::optional<std::string>& popup = KoreanUi ? a.popupUrl : a.enPopupUrl;
-  if (popup && !popup->empty()) PopupUrl = wide(*popup);
+  // The page is opened by the shell later: only a web address is taken.
+  if (popup && IsWebAddress(*popup)) PopupUrl = wide(*popup);
   ownVersion = GetFileVersionText(OwnExecutable(), L"FileVersion");
   if (a.launchSite && !a.launchSite->empty()) LaunchSiteText = wide(*a.launchSite);
 

@@ -49,6 +49,23 @@ VersionAnnouncement ParseVersionFile(std::string_view body) {
   return out;
 }
 
+bool IsWebAddress(std::string_view value) {
+  auto startsWith = [value](std::string_view scheme) {
+    if (value.size() <= scheme.size()) return false;
+    for (size_t i = 0; i < scheme.size(); ++i) {
+      const char c = value[i] >= 'A' && value[i] <= 'Z' ? static_cast<char>(value[i] - 'A' + 'a') : value[i];
+      if (c != scheme[i]) return false;
+    }
+    return true;
+  };
+  if (!startsWith("http://") && !startsWith("https://")) return false;
+  for (char c : value) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte <= 0x20 || byte == 0x7F || c == '"') return false;
+  }
+  return true;
+}
+
 std::optional<uint32_t> PopupIntervalFor(std::string_view value) {
   if (value.empty()) return std::nullopt;
   std::string_view digits = value;

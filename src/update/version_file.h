@@ -31,6 +31,13 @@ struct VersionAnnouncement {
 // cut falls into is dropped, so that no value is ever taken half.
 VersionAnnouncement ParseVersionFile(std::string_view body);
 
+// Whether an announced pop-up page is a web address the shell may open:
+// "http://" or "https://" (any letter case) and more, without blanks,
+// control characters or double quotes. Anything else (a program path, a
+// share, a file: address) would be started by the shell with this
+// program's rights.
+bool IsWebAddress(std::string_view value);
+
 // The pop-up interval for a "PopupTime=" value: nullopt for an empty value
 // (the interval stays as it is); hours x 3,600,000 modulo 2^32 for a decimal
 // whole number (a sign allowed, 32-bit range); kDefaultPopupInterval for

@@ -114,6 +114,29 @@ TEST(ParseVersionFile, ALongReplyIsCutAtTheLimitWithoutItsHalfLine) {
   EXPECT_NO_FATAL_FAILURE(ParseVersionFile(garbage));
 }
 
+TEST(IsWebAddress, OnlyHttpAndHttpsPages) {
+  struct Case {
+    const char* value;
+    bool web;
+  };
+  const Case cases[] = {
+      {"http://www.example.com/op.html", true},
+      {"HTTPS://example.com/pop?a=1&b=2", true},
+      {"C:\\Windows\\System32\\calc.exe", false},
+      {"\\\\server\\share\\setup.exe", false},
+      {"file:///C:/Windows/notepad.exe", false},
+      {"javascript:alert(1)", false},
+      {"www.example.com", false},
+      {"http://", false},
+      {" http://example.com", false},
+      {"http://example.com/a b", false},
+      {"http://example.com/\" --flag", false},
+      {"http://example.com/\t", false},
+      {"", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(IsWebAddress(c.value), c.web) << c.value;
+}
+
 TEST(PopupIntervalFor, HoursToMilliseconds) {
   EXPECT_EQ(PopupIntervalFor("2"), 7'200'000u);
   EXPECT_EQ(PopupIntervalFor("+2"), 7'200'000u);

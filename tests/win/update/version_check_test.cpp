@@ -173,6 +173,23 @@ TEST_F(VersionCheckTest, ThePopUpPageOfTheInterfaceLanguageOnly) {
   EXPECT_EQ(PopupUrl, L"http://kr/2");
 }
 
+// The shell opens the pop-up page after a switch, with this program's
+// rights; an announcement over plain http may come from anyone on the way.
+TEST_F(VersionCheckTest, APopUpPageThatIsNoWebAddressIsNotTaken) {
+  for (const char* page : {"C:\\Windows\\System32\\calc.exe", "\\\\evil\\share\\setup.exe",
+                           "file:///C:/Windows/notepad.exe"}) {
+    SCOPED_TRACE(page);
+    Announce(std::string("Vantrel Version=1.5.6.4\nEnPopupURL=") + page + "\n");
+    std::wstring own;
+    CheckVersion(own);
+    EXPECT_EQ(PopupUrl, InitialPopupUrl(false));
+  }
+  Announce("Vantrel Version=1.5.6.4\nEnPopupURL=https://en/pop\n");
+  std::wstring own;
+  CheckVersion(own);
+  EXPECT_EQ(PopupUrl, L"https://en/pop");
+}
+
 TEST_F(VersionCheckTest, FailedRepliesAreSilentAndChangeNothing) {
   test::ScriptedDialogs dialogs;
   const std::vector<std::string> routes = {
