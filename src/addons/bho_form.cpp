@@ -363,10 +363,13 @@ bool TBHOForm::SaveResetExclusions() {
     if (RowExcluded(*lv2, i)) toolbar.push_back(addons::FileNameOfPath(toolbarIds_.at(i).fullPath));
   for (int i = 0; i < lv3->Count(); ++i)
     if (RowExcluded(*lv3, i)) icon.push_back(lv3->ItemText(i, 0));
+  // Each list is written on its own: one that cannot be stored (it says
+  // so) does not cost the others their changes.
   const SettingsFile file(env_.settingsPath, hwnd());
-  return file.WriteNames(settings::kInitExcept, settings::kBho, bho) &&
-         file.WriteNames(settings::kInitExcept, settings::kToolbar, toolbar) &&
-         file.WriteNames(settings::kInitExcept, settings::kIcon, icon);
+  const bool bhoSaved = file.WriteNames(settings::kInitExcept, settings::kBho, bho);
+  const bool toolbarSaved = file.WriteNames(settings::kInitExcept, settings::kToolbar, toolbar);
+  const bool iconSaved = file.WriteNames(settings::kInitExcept, settings::kIcon, icon);
+  return bhoSaved && toolbarSaved && iconSaved;
 }
 
 void TBHOForm::DeleteAddons(bool automatic) {

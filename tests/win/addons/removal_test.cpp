@@ -550,6 +550,31 @@ TEST_F(RemovalTest, OnlySaveAndCloseWritesTheExclusionMarks) {
   EXPECT_EQ(settings.ReadText(L"INIT_EXCEPT", L"ICON"), L"Go");  // the uninstalled "Gone.dll" drops out
 }
 
+// A file name the settings file cannot hold (it ends in a blank) is
+// refused with its message; the other lists are saved all the same.
+TEST_F(RemovalTest, AnExclusionThatCannotBeStoredCostsTheOtherListsNothing) {
+  RegisterClass(kA, L"Helper A", L"C:\\A\\odd.dll ");
+  AddBho(kA);
+  RegisterClass(kB, L"Bar B", L"C:\\B\\b.dll");
+  AddToolbarValue(kB);
+  AddUninstall(L"Other", L"");
+  AddExtension(HKEY_CURRENT_USER, kE, L"Go", L"x");
+  SettingsFile settings(env_.settingsPath);
+  settings.WriteText(L"INIT_EXCEPT", L"BHO", L"old.dll");
+  ScriptedDialogs dialogs;
+  {
+    auto form = MakeForm();
+    Click(*form, *form->lv1, 0, 1);
+    Click(*form, *form->lv2, 0, 1);
+    Click(*form, *form->lv3, 0, 1);
+    EXPECT_FALSE(form->SaveResetExclusions());
+  }
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(settings.ReadText(L"INIT_EXCEPT", L"BHO"), L"old.dll");
+  EXPECT_EQ(settings.ReadText(L"INIT_EXCEPT", L"TOOLBAR"), L"b.dll");
+  EXPECT_EQ(settings.ReadText(L"INIT_EXCEPT", L"ICON"), L"Go");
+}
+
 TEST_F(RemovalTest, ExportAndImportKeepTheRegistryView) {
   const std::wstring base = kExtensionsKey;
   Machine(base + L"\\" + kE, RegistryView::Bits32).WriteString(L"ButtonText", L"Thirty-two");
