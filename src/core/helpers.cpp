@@ -211,8 +211,12 @@ bool ExtractResourceToFile(int id, const wchar_t* type, const std::wstring& path
     return false;
   }
   const void* bytes = ::LockResource(loaded);
-  UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
+  // The program folder is writable by the user: a hard or symbolic link left
+  // under the name is removed, never written through, and the file is made
+  // new (a name taken again meanwhile fails the extraction).
+  ::DeleteFileW(path.c_str());
+  UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file) {
     ShowExtractFailure(L"File create fail : " + path + L"\r\n" + platform::SystemErrorText(::GetLastError()));
     return false;

@@ -11,6 +11,7 @@
 #include "core/app_state.h"
 #include "core/helpers.h"
 #include "platform/reg_key.h"
+#include "platform/unique_handle.h"
 #include "support/scratch.h"
 #include "support/scripted_dialogs.h"
 #include "update/popup_url.h"
@@ -296,6 +297,26 @@ TEST_F(VersionCheckTest, RunUpdaterWritesTheUpdaterAndStartsItWithFiveArguments)
 
   // A launch that fails is a failed hand-off.
   EXPECT_FALSE(RunUpdater(folder.path() + L"\\", [](const std::wstring&, const std::wstring&) { return false; }));
+}
+
+// The folder is the user's, the program runs as administrator: a link left
+// as "VantrelUpdate.exe" is replaced, not written through.
+TEST_F(VersionCheckTest, RunUpdaterNeverWritesThroughALinkUnderTheUpdatersName) {
+  test::ScratchFolder folder, elsewhere;
+  const std::wstring victim = elsewhere.File(L"system.dll");
+  {
+    platform::UniqueFile file(::CreateFileW(victim.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(file);
+    DWORD written = 0;
+    ASSERT_TRUE(::WriteFile(file.get(), "keep", 4, &written, nullptr));
+  }
+  ASSERT_TRUE(::CreateHardLinkW(folder.File(L"VantrelUpdate.exe").c_str(), victim.c_str(), nullptr));
+  EXPECT_TRUE(RunUpdater(folder.path() + L"\\", [](const std::wstring&, const std::wstring&) { return true; }));
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  ASSERT_TRUE(::GetFileAttributesExW(victim.c_str(), GetFileExInfoStandard, &data));
+  EXPECT_EQ(data.nFileSizeLow, 4u);
+  ASSERT_TRUE(::GetFileAttributesExW(folder.File(L"VantrelUpdate.exe").c_str(), GetFileExInfoStandard, &data));
+  EXPECT_GT(data.nFileSizeLow, 4u);
 }
 
 TEST_F(VersionCheckTest, AnUpdaterFileThatCannotBeWrittenFailsTheHandOffWithTheExtractionMessage) {
