@@ -207,7 +207,7 @@ bool ExtractResourceToFile(int id, const wchar_t* type, const std::wstring& path
   return true;
 }
 
-bool RunCommand(const std::wstring& commandLine, int show, bool wait, DWORD timeoutMs) {
+bool RunCommand(const std::wstring& commandLine, int show, bool wait, DWORD timeoutMs, DWORD creationFlags) {
   std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
   line.push_back(L'\0');
   STARTUPINFOW startup{};
@@ -215,8 +215,8 @@ bool RunCommand(const std::wstring& commandLine, int show, bool wait, DWORD time
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = static_cast<WORD>(show);
   PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
-                        &startup, &process)) {
+  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS | creationFlags, nullptr,
+                        nullptr, &startup, &process)) {
     platform::CurrentDialogs().ShellOpen(nullptr, commandLine, L"", show);
     return false;
   }

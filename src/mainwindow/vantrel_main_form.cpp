@@ -87,7 +87,16 @@ bool TVantrelMainForm::Create() {
   BuildControls();
   FormCreate();
   ::ShowWindow(hwnd(), SW_SHOW);
+  // The first paint now, then the rest of the start from the message loop.
+  ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  ::PostMessageW(hwnd(), kAfterShownMessage, 0, 0);
   return true;
+}
+
+void TVantrelMainForm::AfterShown() {
+  trayIcon_->Show();
+  wbLow->StartBrowser();
+  wbLow->Navigate(L"http://" + WebHost() + L"/ads/ad.html");
 }
 
 // Panels in their designed order from the top; controls in the tab order.
@@ -144,7 +153,7 @@ void TVantrelMainForm::BuildControls() {
   btnRecovery = tool(L"프로세스 시스템 복원", {10, 223, 210, 25}, &TVantrelMainForm::btnRecoveryClick);
 
   pnlAd = &Add<ui::Panel>(Rect{0, 0, w, 109}, Align::Bottom);
-  wbLow = &pnlAd->Add<ui::WebPanel>(Rect{10, 6, 210, 100});
+  wbLow = &pnlAd->Add<ui::WebPanel>(Rect{10, 6, 210, 100}, false);  // started once shown
 
   pnlLow = &Add<ui::Panel>(Rect{0, 0, w, 25}, Align::Bottom);
   chkTopMost = &pnlLow->Add<ui::CheckBox>(L"Vantrel 화면을 항상 위로", Rect{10, 6, 210, 17}, true);
@@ -162,8 +171,7 @@ void TVantrelMainForm::BuildControls() {
 
 void TVantrelMainForm::FormCreate() {
   ReadCaptions();
-  trayIcon_->SetHint(Caption());
-  trayIcon_->Show();
+  trayIcon_->SetHint(Caption());  // shown with the page, once the window is
   const bool on = IsTweakOn();
   SetToggleCaption(on ? kToggleOnCaption : kToggleOffCaption, on);
   MeasureLayout();
@@ -174,7 +182,6 @@ void TVantrelMainForm::FormCreate() {
   LauncherSet programs, sites;
   ReadSettings(&programUse, &programs, &siteUse, &sites);
   if (TopMostChecked()) SetTopMost(true);
-  wbLow->Navigate(L"http://" + WebHost() + L"/ads/ad.html");
   ApplyProgramLaunchers(programUse, programs);
   ApplySiteLaunchers(siteUse, sites);
   // The box was read from the file: hide without writing it back.
@@ -460,6 +467,11 @@ void TVantrelMainForm::OnWindowPosChanging(WINDOWPOS& pos) {
 }
 
 bool TVantrelMainForm::OnUserMessage(UINT msg, WPARAM, LPARAM, LRESULT* result) {
+  if (msg == kAfterShownMessage) {
+    AfterShown();
+    *result = 0;
+    return true;
+  }
   if (msg != kRestoreMessage) return false;
   Hide();
   ::ShowWindow(hwnd(), ::IsIconic(hwnd()) ? SW_RESTORE : SW_SHOW);
