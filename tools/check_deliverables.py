@@ -183,9 +183,10 @@ def check(name, ok, detail=""):
 # carries the other two as resources, so its figure is what the user
 # downloads. The 64-bit build is for tests and is not built for size.
 SIZE_CEILINGS_I686 = {
-    "Vantrel.exe": 1024 * 1024,
-    "VantrelUpdate.exe": 320 * 1024,
-    "Schedlet.dll": 208 * 1024,
+    # 1,169,408 bytes measured, with room for the windows still to come.
+    "Vantrel.exe": 1190 * 1024,
+    "VantrelUpdate.exe": 264 * 1024,
+    "Schedlet.dll": 168 * 1024,
 }
 
 

@@ -8,6 +8,7 @@
 #include "core/helpers.h"
 #include "core/os_version.h"
 #include "core/settings_file.h"
+#include "core/text_rules.h"
 #include "diskclean/hdd_form.h"
 #include "platform/dialogs.h"
 #include "mainwindow/main_form_toggle.h"
@@ -60,7 +61,7 @@ bool FindWorkArea(HWND window, WorkArea* area) {
 }
 
 std::wstring LauncherSection(const wchar_t* base, int index) {
-  return index == 0 ? std::wstring(base) : base + std::to_wstring(index + 1);
+  return index == 0 ? std::wstring(base) : base + DecimalText(index + 1);
 }
 
 }  // namespace
@@ -112,12 +113,12 @@ void TVantrelMainForm::BuildControls() {
   const Rect places[4] = {{10, 0, 100, 25}, {120, 0, 100, 25}, {10, 31, 100, 25}, {120, 31, 100, 25}};
   pnlProgramLauncher = &Add<ui::Panel>(Rect{0, 0, w, 62}, Align::Top);
   for (int k = 0; k < 4; ++k) {
-    btnPGLauncher[k] = &pnlProgramLauncher->Add<ui::Button>(L"프로그램" + std::to_wstring(k + 1), places[k]);
+    btnPGLauncher[k] = &pnlProgramLauncher->Add<ui::Button>(L"프로그램" + DecimalText(k + 1), places[k]);
     btnPGLauncher[k]->onClick = [this, k] { btnPGLauncherClick(k); };
   }
   pnlSiteLauncher = &Add<ui::Panel>(Rect{0, 0, w, 60}, Align::Client);
   for (int k = 0; k < 4; ++k) {
-    btnSiteLauncher[k] = &pnlSiteLauncher->Add<ui::Button>(L"사이트" + std::to_wstring(k + 1), places[k]);
+    btnSiteLauncher[k] = &pnlSiteLauncher->Add<ui::Button>(L"사이트" + DecimalText(k + 1), places[k]);
     btnSiteLauncher[k]->onClick = [this, k] { btnSiteLauncherClick(k); };
   }
 
@@ -210,9 +211,9 @@ void TVantrelMainForm::ReadCaptions() {
   const std::wstring* killDefaults[4] = {&builtIn.killProc1, &builtIn.killProc2, &builtIn.killProc3,
                                          &builtIn.killProc4};
   for (int k = 0; k < 4; ++k)
-    killProc_[k] = reader.Message(L"Msg_KillProc" + std::to_wstring(k + 1), *killDefaults[k]);
+    killProc_[k] = reader.Message(L"Msg_KillProc" + DecimalText(k + 1), *killDefaults[k]);
   const std::wstring* updateDefaults[3] = {&builtIn.update1, &builtIn.update2, &builtIn.update3};
-  for (int k = 0; k < 3; ++k) update_[k] = reader.Message(L"Msg_Update" + std::to_wstring(k + 1), *updateDefaults[k]);
+  for (int k = 0; k < 3; ++k) update_[k] = reader.Message(L"Msg_Update" + DecimalText(k + 1), *updateDefaults[k]);
   exceptSet_ = reader.Text(L"Msg_ExceptSet", exceptSet_);
   exceptCancel_ = reader.Text(L"Msg_ExceptCancel", exceptCancel_);
 }
