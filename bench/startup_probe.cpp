@@ -1,4 +1,4 @@
-// startup_probe RUNS EXE_A CLASS_A CLOSE_A EXE_B CLASS_B CLOSE_B: the start-up
+// startup_probe RUNS EXE_A CLASS_A CLOSE_A EXE_B CLASS_B CLOSE_B [MEMORY_MS]: the start-up
 // time of two programs side by side, in this one process so that Wine's
 // desktop stays up across all runs. Each program is started once unmeasured,
 // then RUNS times each, alternating and rotating which goes first, so both
@@ -8,7 +8,11 @@
 // then WM_CLOSE, then TerminateProcess, and the next starts when the process
 // has ended. Prints every run, then per program the median, the spread
 // (minimum, maximum, interquartile range) and the ratio of the medians B/A.
+// With MEMORY_MS each run also waits that long once the window shows and
+// reads the process's working set and private bytes; the medians and their
+// ratios are printed as well.
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -49,7 +53,11 @@ struct Program {
   const wchar_t* className;
   WORD closeCommand;
   std::vector<double> times;
+  std::vector<double> workingSetMb;
+  std::vector<double> privateMb;
 };
+
+DWORD g_memoryMs = 0;
 
 void End(HANDLE process, HWND window, WORD closeCommand) {
   if (window && closeCommand) PostMessageW(window, WM_COMMAND, MAKEWPARAM(closeCommand, 0), 0);
@@ -62,7 +70,7 @@ void End(HANDLE process, HWND window, WORD closeCommand) {
 }
 
 // Milliseconds to the window, or a negative number when it never came.
-double StartOnce(const Program& p) {
+double StartOnce(Program& p) {
   std::wstring line = L"\"" + p.exe + L"\"";
   const std::wstring folder = p.exe.substr(0, p.exe.find_last_of(L'\\'));
   STARTUPINFOW si{};
@@ -79,6 +87,15 @@ double StartOnce(const Program& p) {
     if (!s.found) Sleep(0);
   }
   const double elapsed = Now() - start;
+  if (s.found && g_memoryMs) {
+    Sleep(g_memoryMs);
+    PROCESS_MEMORY_COUNTERS_EX m{};
+    m.cb = sizeof m;
+    if (GetProcessMemoryInfo(pi.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&m), sizeof m)) {
+      p.workingSetMb.push_back(static_cast<double>(m.WorkingSetSize) / (1024.0 * 1024.0));
+      p.privateMb.push_back(static_cast<double>(m.PrivateUsage) / (1024.0 * 1024.0));
+    }
+  }
   End(pi.hProcess, s.found, p.closeCommand);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
@@ -104,14 +121,18 @@ void Summary(const Program& p) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 8) {
-    fwprintf(stderr, L"usage: startup_probe RUNS EXE_A CLASS_A CLOSE_A EXE_B CLASS_B CLOSE_B\n");
+    fwprintf(stderr, L"usage: startup_probe RUNS EXE_A CLASS_A CLOSE_A EXE_B CLASS_B CLOSE_B [MEMORY_MS]\n");
     return 2;
   }
   const int runs = std::max(1, _wtoi(argv[1]));
+  if (argc > 8) g_memoryMs = static_cast<DWORD>(std::max(0, _wtoi(argv[8])));
   Program programs[2] = {{argv[2], argv[3], static_cast<WORD>(_wtoi(argv[4])), {}},
                          {argv[5], argv[6], static_cast<WORD>(_wtoi(argv[7])), {}}};
-  for (auto& p : programs)
+  for (auto& p : programs) {
     if (StartOnce(p) < 0) return 1;  // the unmeasured first start
+    p.workingSetMb.clear();
+    p.privateMb.clear();
+  }
   for (int i = 0; i < runs; ++i) {
     const int first = i % 2;
     for (int k : {first, 1 - first}) {
@@ -125,5 +146,14 @@ int wmain(int argc, wchar_t** argv) {
   Summary(programs[0]);
   Summary(programs[1]);
   wprintf(L"ratio B/A of the medians: %.2f\n", Quantile(programs[1].times, 0.5) / Quantile(programs[0].times, 0.5));
+  if (g_memoryMs && !programs[0].workingSetMb.empty() && !programs[1].workingSetMb.empty()) {
+    wprintf(L"\n%lu ms after the window shows (medians):\n", g_memoryMs);
+    for (const Program& p : programs)
+      wprintf(L"%-24ls working set %6.1f MB  private %6.1f MB\n", p.exe.substr(p.exe.find_last_of(L'\\') + 1).c_str(),
+              Quantile(p.workingSetMb, 0.5), Quantile(p.privateMb, 0.5));
+    wprintf(L"ratio B/A: working set %.2f, private %.2f\n",
+            Quantile(programs[1].workingSetMb, 0.5) / Quantile(programs[0].workingSetMb, 0.5),
+            Quantile(programs[1].privateMb, 0.5) / Quantile(programs[0].privateMb, 0.5));
+  }
   return 0;
 }
