@@ -151,9 +151,12 @@ int wmain(int argc, wchar_t** argv) {
     for (const Program& p : programs)
       wprintf(L"%-24ls working set %6.1f MB  private %6.1f MB\n", p.exe.substr(p.exe.find_last_of(L'\\') + 1).c_str(),
               Quantile(p.workingSetMb, 0.5), Quantile(p.privateMb, 0.5));
-    wprintf(L"ratio B/A: working set %.2f, private %.2f\n",
-            Quantile(programs[1].workingSetMb, 0.5) / Quantile(programs[0].workingSetMb, 0.5),
-            Quantile(programs[1].privateMb, 0.5) / Quantile(programs[0].privateMb, 0.5));
+    wprintf(L"ratio B/A of the working sets: %.2f\n",
+            Quantile(programs[1].workingSetMb, 0.5) / Quantile(programs[0].workingSetMb, 0.5));
+    // Wine reports no private bytes (0): no ratio of those then.
+    if (Quantile(programs[0].privateMb, 0.5) > 0)
+      wprintf(L"ratio B/A of the private bytes: %.2f\n",
+              Quantile(programs[1].privateMb, 0.5) / Quantile(programs[0].privateMb, 0.5));
   }
   return 0;
 }
