@@ -80,23 +80,26 @@ bool MutexAndOnce() {
   std::mutex mutex;
   long total = 0;
   std::once_flag once;
-  volatile LONG calls = 0, runs = 0, thrown = 0;
+  volatile LONG calls = 0, runs = 0, thrown = 0, early = 0;
   auto body = [&](int) {
+    // All threads arrive together; the ones that find the call running wait.
+    try {
+      std::call_once(once, [&] {
+        if (::InterlockedIncrement(&calls) == 1) throw std::runtime_error("first");
+        ::Sleep(50);
+        ::InterlockedIncrement(&runs);
+      });
+      if (runs != 1) ::InterlockedIncrement(&early);  // returned before the call was done
+    } catch (const std::runtime_error&) {
+      ::InterlockedIncrement(&thrown);
+    }
     for (int k = 0; k < 20000; ++k) {
       std::lock_guard<std::mutex> hold(mutex);
       ++total;
     }
-    try {
-      std::call_once(once, [&] {
-        if (::InterlockedIncrement(&calls) == 1) throw std::runtime_error("first");
-        ::InterlockedIncrement(&runs);
-      });
-    } catch (const std::runtime_error&) {
-      ::InterlockedIncrement(&thrown);
-    }
   };
   if (!OnThreads(8, body)) return false;
-  bool ok = total == 8 * 20000 && runs == 1 && calls == 2 && thrown == 1;
+  bool ok = total == 8 * 20000 && runs == 1 && calls == 2 && thrown == 1 && early == 0;
   ok = ok && mutex.try_lock();
   mutex.unlock();
   std::recursive_mutex recursive;
