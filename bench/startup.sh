@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Start-up time of Vantrel.exe under Wine: from CreateProcess to its main
-# window being shown, next to a program that only opens a window.
-#   bench/startup.sh [BUILD_DIR] [RUNS]     (default: build/win64, 7 runs)
+# window being shown, next to a program that only opens a window (the floor,
+# measured in the same run). Waits for windows and process ends, never for a
+# fixed time; prints each run, the medians, their spread and the ratio.
+#   bench/startup.sh [BUILD_DIR] [RUNS] [MEMORY_MS]   (default: build/win64, 7 runs)
+# With MEMORY_MS (e.g. 2000) each run also reads both programs' working set
+# and private bytes that long after their window shows.
 # Needs a built Vantrel.exe in BUILD_DIR/bin (the 64-bit build runs here).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(readlink -f "${1:-$root/build/win64}")
 runs=${2:-7}
+memory_ms=${3:-}
 [ -f "$build/bin/Vantrel.exe" ] || { echo "no $build/bin/Vantrel.exe; build first" >&2; exit 2; }
 case "$(head -c 4096 "$build/bin/Vantrel.exe" | od -An -tx1 | tr -d ' \n')" in *50450000648*) triple=x86_64-w64-mingw32 ;; *) triple=i686-w64-mingw32 ;; esac
 
@@ -14,7 +19,7 @@ work=$build/bench
 mkdir -p "$work/program"
 flags="-O2 -static -municode"
 $triple-g++-posix $flags -mwindows -o "$work/minimal_window.exe" "$root/bench/minimal_window.cpp"
-$triple-g++-posix $flags -o "$work/startup_probe.exe" "$root/bench/startup_probe.cpp"
+$triple-g++-posix $flags -o "$work/startup_probe.exe" "$root/bench/startup_probe.cpp" -lpsapi
 # A program folder of its own, so nothing next to the build's Vantrel.exe changes.
 cp "$build/bin/Vantrel.exe" "$work/program/Vantrel.exe"
 
@@ -28,19 +33,9 @@ winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
 close_command=$(sed -n 's/.*kTrayPopupCloseCommand = \([0-9]*\).*/\1/p' "$root/src/mainwindow/main_form.h")
 probe() { "$VANTREL_WINE" "$work/startup_probe.exe" "$@" | tr -d '\r'; }
 
-# One unmeasured start of each, then alternating starts, so that both see the
-# same machine load and the same warm file cache.
-probe "$(winpath "$work/minimal_window.exe")" VantrelBenchMinimal 1 >/dev/null
-probe "$(winpath "$work/program/Vantrel.exe")" TVantrelMainForm 1 "$close_command" >/dev/null
-minimal=() vantrel=()
-for i in $(seq 1 "$runs"); do
-  minimal+=("$(probe "$(winpath "$work/minimal_window.exe")" VantrelBenchMinimal 1 | sed -n 's/^median: \(.*\) ms/\1/p')")
-  vantrel+=("$(probe "$(winpath "$work/program/Vantrel.exe")" TVantrelMainForm 1 "$close_command" | sed -n 's/^median: \(.*\) ms/\1/p')")
-  printf 'run %d: minimal %s ms, Vantrel %s ms\n' "$i" "${minimal[-1]}" "${vantrel[-1]}"
-done
-median() { printf '%s\n' "$@" | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
-m=$(median "${minimal[@]}")
-v=$(median "${vantrel[@]}")
-echo
-printf 'minimal window: %s ms (median of %d)\nVantrel.exe:    %s ms (median of %d)\nratio:          %s\n' "$m" "$runs" "$v" "$runs" \
-  "$(awk -v v="$v" -v m="$m" 'BEGIN { if (m > 0) printf "%.2f", v / m; else print "n/a" }')"
+# All runs in one probe process (Wine's desktop stays up between them),
+# alternating the two programs; the probe prints the runs, medians, spread
+# and ratio. A is the floor, from the same run.
+echo "A: minimal window (the floor), B: Vantrel.exe"
+probe "$runs" "$(winpath "$work/minimal_window.exe")" VantrelBenchMinimal 0 \
+  "$(winpath "$work/program/Vantrel.exe")" TVantrelMainForm "$close_command" $memory_ms

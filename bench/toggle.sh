@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # bench/toggle.sh [RUNS]: wall time of the tweak toggle from the confirmed
-# question to the status view, against the worker's fixed 1,000 ms of pauses,
+# question to the status view, against its floor (1,000 ms of pauses plus a
+# renewal timed in the same run), as a windowed program like Vantrel.exe,
 # in the 64-bit build under Wine (headless). Prints each run and the median.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -1,6 +1,6 @@
 #include "activex/activex_rules.h"
 
-#include <cstdio>
+#include "core/text_rules.h"
 
 namespace vantrel::activex {
 namespace {
@@ -23,10 +23,9 @@ void CivilFromDays(int64_t z, int* year, int* month, int* day) {
 // Days from 1601-01-01 to 1970-01-01.
 constexpr int64_t kDaysFrom1601To1970 = 134774;
 
-std::wstring Digits(const wchar_t* format, int a, int b, int c) {
-  wchar_t text[48] = {};
-  std::swprintf(text, 48, format, a, b, c);
-  return text;
+// a, b and c zero-padded to their widths and joined by `separator`.
+std::wstring Digits(int a, int aWidth, wchar_t separator, int b, int c) {
+  return DecimalText(a, aWidth) + separator + DecimalText(b, 2) + separator + DecimalText(c, 2);
 }
 
 }  // namespace
@@ -55,11 +54,11 @@ std::wstring JoinDateAndTime(const std::wstring& date, const std::wstring& time,
 }
 
 std::wstring IsoDateText(const CivilDateTime& when) {
-  return Digits(L"%04d-%02d-%02d", when.year, when.month, when.day);
+  return Digits(when.year, 4, L'-', when.month, when.day);
 }
 
 std::wstring IsoTimeText(const CivilDateTime& when) {
-  return Digits(L"%02d:%02d:%02d", when.hour, when.minute, when.second);
+  return Digits(when.hour, 2, L':', when.minute, when.second);
 }
 
 bool IsPlainKeyName(std::wstring_view name) {

@@ -14,6 +14,7 @@
 
 #include "core/app_state.h"
 #include "core/os_version.h"
+#include "core/text_rules.h"
 #include "platform/dialogs.h"
 #include "platform/error_text.h"
 #include "platform/file_system.h"
@@ -224,13 +225,13 @@ bool ExtractResourceToFile(int id, const wchar_t* type, const std::wstring& path
   DWORD written = 0;
   if (bytes && !::WriteFile(file.get(), bytes, size, &written, nullptr)) written = 0;
   if (written < size) {
-    ShowExtractFailure(L"File write fail : " + std::to_wstring(written) + L", " + std::to_wstring(size));
+    ShowExtractFailure(L"File write fail : " + DecimalText(written) + L", " + DecimalText(size));
     return false;
   }
   return true;
 }
 
-bool RunCommand(const std::wstring& commandLine, int show, bool wait, DWORD timeoutMs) {
+bool RunCommand(const std::wstring& commandLine, int show, bool wait, DWORD timeoutMs, DWORD creationFlags) {
   std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
   line.push_back(L'\0');
   STARTUPINFOW startup{};
@@ -238,8 +239,8 @@ bool RunCommand(const std::wstring& commandLine, int show, bool wait, DWORD time
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = static_cast<WORD>(show);
   PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
-                        &startup, &process)) {
+  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS | creationFlags, nullptr,
+                        nullptr, &startup, &process)) {
     platform::CurrentDialogs().ShellOpen(nullptr, commandLine, L"", show);
     return false;
   }
@@ -274,8 +275,7 @@ std::wstring GetFileVersionText(const std::wstring& path, const std::wstring& na
                         &length) ||
       translation == nullptr || length < 2 * sizeof(WORD))
     return {};
-  wchar_t digits[16] = {};
-  std::swprintf(digits, 16, L"%04X%04X", translation[0], translation[1]);
+  const std::wstring digits = HexText(translation[0], 4) + HexText(translation[1], 4);
   const std::wstring query = std::wstring(L"\\StringFileInfo\\") + digits + L"\\" + name;
   wchar_t* value = nullptr;
   if (!api.verQueryValue(data.data(), query.c_str(), reinterpret_cast<void**>(&value), &length) ||
@@ -309,9 +309,7 @@ std::wstring GetLocalIpAddress() {
   const hostent* entry = winsock.gethostbyname(host);
   if (!entry || entry->h_addrtype != AF_INET || !entry->h_addr_list || !entry->h_addr_list[0]) return {};
   const auto* a = reinterpret_cast<const unsigned char*>(entry->h_addr_list[0]);
-  wchar_t text[32] = {};
-  std::swprintf(text, 32, L"%d.%d.%d.%d", a[0], a[1], a[2], a[3]);
-  return text;
+  return DecimalText(a[0]) + L"." + DecimalText(a[1]) + L"." + DecimalText(a[2]) + L"." + DecimalText(a[3]);
 }
 
 bool EmptyFolder(const std::wstring& folder) {

@@ -30,10 +30,11 @@ uint16_t GetUiLanguage();
 // with the path and the reason) and give false.
 bool ExtractResourceToFile(int id, const wchar_t* type, const std::wstring& path);
 
-// CreateProcess(commandLine) with the given show state; optionally waits up
-// to timeoutMs. When the process cannot be created the command is handed to
-// ShellExecute "open" and the result is false.
-bool RunCommand(const std::wstring& commandLine, int show, bool wait, DWORD timeoutMs);
+// CreateProcess(commandLine) with the given show state and extra creation
+// flags (CREATE_NO_WINDOW: a console program gets no console); optionally
+// waits up to timeoutMs. When the process cannot be created the command is
+// handed to ShellExecute "open" and the result is false.
+bool RunCommand(const std::wstring& commandLine, int show, bool wait, DWORD timeoutMs, DWORD creationFlags = 0);
 
 // WM_CLOSE with a 100 ms time-out; a window still there afterwards has its
 // process ended.

@@ -3,6 +3,7 @@
 #include <mutex>
 #include <set>
 
+#include "core/text_rules.h"
 #include "platform/file_system.h"
 #include "core/app_state.h"
 #include "core/settings_rules.h"
@@ -118,7 +119,7 @@ bool SettingsFile::WriteBool(std::wstring_view section, std::wstring_view key, b
 }
 
 bool SettingsFile::WriteInt(std::wstring_view section, std::wstring_view key, int value) const {
-  return WriteRaw(section, key, std::to_wstring(value));
+  return WriteRaw(section, key, DecimalText(value));
 }
 
 bool SettingsFile::RefuseUnstorable(std::wstring_view section, std::wstring_view key, SettingsValueProblem problem,

@@ -34,4 +34,30 @@ std::wstring TakeToken(std::wstring& text, std::wstring_view separator) {
   return token;
 }
 
+namespace {
+
+std::wstring Digits(uint64_t value, unsigned base, int width, bool negative) {
+  wchar_t buffer[72];
+  wchar_t* end = buffer + 72;
+  wchar_t* at = end;
+  do {
+    *--at = L"0123456789ABCDEF"[value % base];
+    value /= base;
+  } while (value != 0);
+  if (width > 64) width = 64;
+  while (end - at < width) *--at = L'0';
+  if (negative) *--at = L'-';
+  return std::wstring(at, end);
+}
+
+}  // namespace
+
+std::wstring DecimalText(int64_t value, int width) {
+  // The magnitude in unsigned arithmetic, so that the most negative value works too.
+  const uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  return Digits(magnitude, 10, width, value < 0);
+}
+
+std::wstring HexText(uint64_t value, int width) { return Digits(value, 16, width, false); }
+
 }  // namespace vantrel

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/text_rules.h"
 #include "diskclean/trace_files.h"
 #include "diskclean/trace_rules.h"
 #include "platform/reg_key.h"
@@ -132,7 +133,7 @@ std::wstring ClearTracksCommandLine(int flags) {
   const std::wstring system = SystemFolder();
   if (system.empty()) return {};
   return L"\"" + system + L"\\rundll32.exe\" " + system + L"\\InetCpl.cpl,ClearMyTracksByProcess " +
-         std::to_wstring(flags);
+         DecimalText(flags);
 }
 
 bool RunClearTracksCommand(int flags, DWORD timeoutMs) {

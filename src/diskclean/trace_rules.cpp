@@ -1,4 +1,5 @@
 #include "diskclean/trace_rules.h"
+#include "core/text_rules.h"
 
 namespace vantrel {
 namespace {
@@ -40,6 +41,6 @@ bool IsModernIeVersion(std::wstring_view fileVersion) {
   return i > 0 && major > 6;
 }
 
-std::wstring TypedUrlValueName(int n) { return L"url" + std::to_wstring(n); }
+std::wstring TypedUrlValueName(int n) { return L"url" + DecimalText(n); }
 
 }  // namespace vantrel

@@ -8,6 +8,7 @@
 #include "core/helpers.h"
 #include "core/os_version.h"
 #include "core/settings_file.h"
+#include "core/text_rules.h"
 #include "diskclean/hdd_form.h"
 #include "platform/dialogs.h"
 #include "recovery/sys_recovery_form.h"
@@ -61,7 +62,7 @@ bool FindWorkArea(HWND window, WorkArea* area) {
 }
 
 std::wstring LauncherSection(const wchar_t* base, int index) {
-  return index == 0 ? std::wstring(base) : base + std::to_wstring(index + 1);
+  return index == 0 ? std::wstring(base) : base + DecimalText(index + 1);
 }
 
 }  // namespace
@@ -88,7 +89,16 @@ bool TVantrelMainForm::Create() {
   BuildControls();
   FormCreate();
   ::ShowWindow(hwnd(), SW_SHOW);
+  // The first paint now, then the rest of the start from the message loop.
+  ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  ::PostMessageW(hwnd(), kAfterShownMessage, 0, 0);
   return true;
+}
+
+void TVantrelMainForm::AfterShown() {
+  trayIcon_->Show();
+  wbLow->StartBrowser();
+  wbLow->Navigate(L"http://" + WebHost() + L"/ads/ad.html");
 }
 
 // Panels in their designed order from the top; controls in the tab order.
@@ -104,12 +114,12 @@ void TVantrelMainForm::BuildControls() {
   const Rect places[4] = {{10, 0, 100, 25}, {120, 0, 100, 25}, {10, 31, 100, 25}, {120, 31, 100, 25}};
   pnlProgramLauncher = &Add<ui::Panel>(Rect{0, 0, w, 62}, Align::Top);
   for (int k = 0; k < 4; ++k) {
-    btnPGLauncher[k] = &pnlProgramLauncher->Add<ui::Button>(L"프로그램" + std::to_wstring(k + 1), places[k]);
+    btnPGLauncher[k] = &pnlProgramLauncher->Add<ui::Button>(L"프로그램" + DecimalText(k + 1), places[k]);
     btnPGLauncher[k]->onClick = [this, k] { btnPGLauncherClick(k); };
   }
   pnlSiteLauncher = &Add<ui::Panel>(Rect{0, 0, w, 60}, Align::Client);
   for (int k = 0; k < 4; ++k) {
-    btnSiteLauncher[k] = &pnlSiteLauncher->Add<ui::Button>(L"사이트" + std::to_wstring(k + 1), places[k]);
+    btnSiteLauncher[k] = &pnlSiteLauncher->Add<ui::Button>(L"사이트" + DecimalText(k + 1), places[k]);
     btnSiteLauncher[k]->onClick = [this, k] { btnSiteLauncherClick(k); };
   }
 
@@ -145,7 +155,7 @@ void TVantrelMainForm::BuildControls() {
   btnRecovery = tool(L"프로세스 시스템 복원", {10, 223, 210, 25}, &TVantrelMainForm::btnRecoveryClick);
 
   pnlAd = &Add<ui::Panel>(Rect{0, 0, w, 109}, Align::Bottom);
-  wbLow = &pnlAd->Add<ui::WebPanel>(Rect{10, 6, 210, 100});
+  wbLow = &pnlAd->Add<ui::WebPanel>(Rect{10, 6, 210, 100}, false);  // started once shown
 
   pnlLow = &Add<ui::Panel>(Rect{0, 0, w, 25}, Align::Bottom);
   chkTopMost = &pnlLow->Add<ui::CheckBox>(L"Vantrel 화면을 항상 위로", Rect{10, 6, 210, 17}, true);
@@ -163,8 +173,7 @@ void TVantrelMainForm::BuildControls() {
 
 void TVantrelMainForm::FormCreate() {
   ReadCaptions();
-  trayIcon_->SetHint(Caption());
-  trayIcon_->Show();
+  trayIcon_->SetHint(Caption());  // shown with the page, once the window is
   const bool on = IsTweakOn();
   SetToggleCaption(on ? kToggleOnCaption : kToggleOffCaption, on);
   MeasureLayout();
@@ -175,7 +184,6 @@ void TVantrelMainForm::FormCreate() {
   LauncherSet programs, sites;
   ReadSettings(&programUse, &programs, &siteUse, &sites);
   if (TopMostChecked()) SetTopMost(true);
-  wbLow->Navigate(L"http://" + WebHost() + L"/ads/ad.html");
   ApplyProgramLaunchers(programUse, programs);
   ApplySiteLaunchers(siteUse, sites);
   // The box was read from the file: hide without writing it back.
@@ -204,9 +212,9 @@ void TVantrelMainForm::ReadCaptions() {
   const std::wstring* killDefaults[4] = {&builtIn.killProc1, &builtIn.killProc2, &builtIn.killProc3,
                                          &builtIn.killProc4};
   for (int k = 0; k < 4; ++k)
-    killProc_[k] = reader.Message(L"Msg_KillProc" + std::to_wstring(k + 1), *killDefaults[k]);
+    killProc_[k] = reader.Message(L"Msg_KillProc" + DecimalText(k + 1), *killDefaults[k]);
   const std::wstring* updateDefaults[3] = {&builtIn.update1, &builtIn.update2, &builtIn.update3};
-  for (int k = 0; k < 3; ++k) update_[k] = reader.Message(L"Msg_Update" + std::to_wstring(k + 1), *updateDefaults[k]);
+  for (int k = 0; k < 3; ++k) update_[k] = reader.Message(L"Msg_Update" + DecimalText(k + 1), *updateDefaults[k]);
   exceptSet_ = reader.Text(L"Msg_ExceptSet", exceptSet_);
   exceptCancel_ = reader.Text(L"Msg_ExceptCancel", exceptCancel_);
 }
@@ -462,6 +470,11 @@ void TVantrelMainForm::OnWindowPosChanging(WINDOWPOS& pos) {
 }
 
 bool TVantrelMainForm::OnUserMessage(UINT msg, WPARAM, LPARAM, LRESULT* result) {
+  if (msg == kAfterShownMessage) {
+    AfterShown();
+    *result = 0;
+    return true;
+  }
   if (msg != kRestoreMessage) return false;
   Hide();
   ::ShowWindow(hwnd(), ::IsIconic(hwnd()) ? SW_RESTORE : SW_SHOW);

@@ -30,6 +30,9 @@ class TVantrelMainForm : public ui::Form, public ui::ToolHost, public SetEnvHost
   static constexpr UINT kRestoreMessage = vantrel::kRestoreMessage;
   // The tray menu's close command, also when another process posts it.
   static constexpr WORD kCloseCommand = kTrayPopupCloseCommand;
+  // Posted to itself once the window has been shown and painted: starts what
+  // the first paint does not need (the tray icon, the web panel's page).
+  static constexpr UINT kAfterShownMessage = WM_USER + 100;
 
   // `settingsPath`: the settings file (the program folder's "Vantrel.ini").
   explicit TVantrelMainForm(std::wstring settingsPath);
@@ -86,6 +89,7 @@ class TVantrelMainForm : public ui::Form, public ui::ToolHost, public SetEnvHost
 
   // ---- event handlers
   void FormCreate();
+  void AfterShown();
   void btnVantrelClick();
   void btnInitNetRegClick();
   void btnHDDClick();

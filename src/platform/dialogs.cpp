@@ -3,10 +3,27 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <string>
 #include <vector>
 
 namespace vantrel::platform {
 namespace {
+
+// comdlg32.dll (and what it loads in turn) comes in the first time a file is
+// chosen, from the system folder, rather than with the program at start.
+using GetOpenFileNameFunction = BOOL(WINAPI*)(LPOPENFILENAMEW);
+GetOpenFileNameFunction OpenFileNameFunction() {
+  static const GetOpenFileNameFunction function = []() -> GetOpenFileNameFunction {
+    wchar_t folder[MAX_PATH];
+    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    const std::wstring path = std::wstring(folder, length) + L"\\comdlg32.dll";
+    HMODULE module = ::LoadLibraryW(path.c_str());  // kept for the program's life
+    return module ? reinterpret_cast<GetOpenFileNameFunction>(::GetProcAddress(module, "GetOpenFileNameW"))
+                  : nullptr;
+  }();
+  return function;
+}
 
 class SystemDialogs final : public Dialogs {
  public:
@@ -26,7 +43,8 @@ class SystemDialogs final : public Dialogs {
     ofn.lpstrFile = buffer.data();
     ofn.nMaxFile = static_cast<DWORD>(buffer.size());
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!::GetOpenFileNameW(&ofn)) return false;
+    const GetOpenFileNameFunction getOpenFileName = OpenFileNameFunction();
+    if (!getOpenFileName || !getOpenFileName(&ofn)) return false;
     if (path) *path = buffer.data();
     return true;
   }

@@ -125,7 +125,8 @@ void Perform(Request& r) {
   };
   const WinInetFunctions& api = r.api;
   const HttpSettings& s = r.settings;
-  const std::wstring proxy = s.proxyHost + L":" + std::to_wstring(s.proxyPort);
+  wchar_t port[12] = {};  // msvcrt's own conversion: std::to_wstring would link the whole printf family
+  const std::wstring proxy = s.proxyHost + L":" + ::_itow(s.proxyPort, port, 10);
   InternetHandle session(api.internetOpen(s.userAgent.c_str(),
                                          s.useProxy ? INTERNET_OPEN_TYPE_PROXY : INTERNET_OPEN_TYPE_DIRECT,
                                          s.useProxy ? proxy.c_str() : nullptr, nullptr, 0));

@@ -55,7 +55,7 @@ size_t ReaderFieldCount(std::wstring_view section) {
   return 0;
 }
 
-std::wstring ItemKey(size_t index) { return L"ITEM" + std::to_wstring(index); }
+std::wstring ItemKey(size_t index) { return L"ITEM" + DecimalText(index); }
 
 std::optional<size_t> ItemIndexOfKey(std::wstring_view key) {
   if (key.size() < 5 || !EqualsFolded(key.substr(0, 4), L"ITEM")) return std::nullopt;
@@ -136,7 +136,7 @@ std::vector<std::wstring> FormatExportLines(const RegistryExport& file) {
   lines.push_back(L"CLSID_REGKEY = " + file.keyName);
   for (const auto& v : file.values) {
     if (!CanExportValue(v)) continue;
-    lines.push_back(v.name + L" = " + (v.isText ? L"str::" + v.text : L"int::" + std::to_wstring(v.number)));
+    lines.push_back(v.name + L" = " + (v.isText ? L"str::" + v.text : L"int::" + DecimalText(v.number)));
   }
   return lines;
 }

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "core/helpers.h"
+#include "core/text_rules.h"
 #include "platform/file_system.h"
 #include "platform/reg_key.h"
 #include "platform/text_conv.h"
@@ -167,7 +168,7 @@ bool AppendRecoveryRecord(const RecoveryStore& store, const std::wstring& sectio
   }
   if (next >= 0xFFFFFFF0u) return false;
 
-  bool stored = WriteProfileValue(section, kCountKey, std::to_wstring(next + 1).c_str(), path) &&
+  bool stored = WriteProfileValue(section, kCountKey, DecimalText(next + 1).c_str(), path) &&
                 WriteProfileValue(section, ItemKey(next), record.c_str(), path) &&
                 ReadProfileValue(section, ItemKey(next), path) == record;
   if (!stored) {
@@ -217,7 +218,7 @@ bool RewriteRecoverySection(const RecoveryStore& store, const std::wstring& sect
   if (!ok) return false;
   for (size_t index : ItemIndices(section, path))
     if (index >= records.size()) ::WritePrivateProfileStringW(section.c_str(), ItemKey(index).c_str(), nullptr, path.c_str());
-  ok = WriteProfileValue(section, kCountKey, std::to_wstring(records.size()).c_str(), path);
+  ok = WriteProfileValue(section, kCountKey, DecimalText(records.size()).c_str(), path);
   if (!existed && platform::FileExists(path)) ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
   return ok;
 }
@@ -254,7 +255,7 @@ std::wstring IconPayloadPath(const RecoveryStore& store, const RecoveryRecord& r
 std::wstring FreeStartupPayloadName(const RecoveryStore& store, const std::wstring& name) {
   if (PayloadPath(store, name).empty()) return {};
   for (int n = 1; n < 1000; ++n) {
-    const std::wstring candidate = n == 1 ? name : name + L"." + std::to_wstring(n);
+    const std::wstring candidate = n == 1 ? name : name + L"." + DecimalText(n);
     const std::wstring path = PayloadPath(store, candidate);
     if (path.empty() || path.size() >= MAX_PATH) return {};
     if (!platform::EntryExists(path)) return candidate;

@@ -9,6 +9,7 @@
 #include "core/helpers.h"
 #include "core/os_version.h"
 #include "core/registry_paths.h"
+#include "core/text_rules.h"
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
 #include "platform/reg_key.h"
@@ -74,7 +75,7 @@ const wchar_t kTopText[] = L"복원 기능을 이용하여 원클릭으로 사�
 // The name of a control of a page: "btnDel" on the first page, "btnDel2"
 // ... on the others.
 std::wstring PagedName(const wchar_t* base, int page) {
-  return page == 0 ? std::wstring(base) : std::wstring(base) + std::to_wstring(page + 1);
+  return page == 0 ? std::wstring(base) : std::wstring(base) + DecimalText(page + 1);
 }
 
 const std::wstring& Field(const RecoveryRecord& record, size_t index) {
@@ -231,8 +232,8 @@ void TSysRecoveryForm::FormCreate() {
   captions.Window(*this);
   captions.Caption(*btnClose, L"btnClose");
   for (int page = 0; page < kPageCount; ++page) {
-    captions.Sheet(*rzpgcntrl, page, L"tabSheet" + std::to_wstring(page + 1));
-    captions.Caption(*lblTop[page], L"pnlTop" + std::to_wstring(page + 1));
+    captions.Sheet(*rzpgcntrl, page, L"tabSheet" + DecimalText(page + 1));
+    captions.Caption(*lblTop[page], L"pnlTop" + DecimalText(page + 1));
     captions.Columns(*lists_[page], kPages[page].list);
     captions.Caption(*btnAllCheck[page], PagedName(L"btnAllCheck", page));
     captions.Caption(*btnAllUncheck[page], PagedName(L"btnAllUncheck", page));

@@ -5,6 +5,7 @@
 #include "core/app_state.h"
 #include "core/helpers.h"
 #include "core/settings_file.h"
+#include "core/text_rules.h"
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
 #include "platform/reg_key.h"
@@ -48,8 +49,8 @@ constexpr wchar_t kSaveMessageDefault[] = L"저장되었습니다.";
 
 // Slot k (0-3) of a launcher kind: its section, and the caption keys whose
 // first slot is named without a number.
-std::wstring Numbered(const wchar_t* base, int k) { return k == 0 ? std::wstring(base) : base + std::to_wstring(k + 1); }
-std::wstring OneBased(const wchar_t* base, int k) { return base + std::to_wstring(k + 1); }
+std::wstring Numbered(const wchar_t* base, int k) { return k == 0 ? std::wstring(base) : base + DecimalText(k + 1); }
+std::wstring OneBased(const wchar_t* base, int k) { return base + DecimalText(k + 1); }
 
 bool RunValueExists(const platform::RegKey& key) {
   for (const std::wstring& name : key.ValueNames())
@@ -131,7 +132,7 @@ void TSetEnvForm::BuildControls() {
   chkProgramLauncher->onClick = [this] { chkProgramLauncherClick(); };
   tabProgramLauncher = &Add<ui::PageControl>(Rect{12, 128, 400, 130});
   for (int k = 0; k < 4; ++k) {
-    ui::Panel& sheet = tabProgramLauncher->AddSheet(L"프로그램_" + std::to_wstring(k + 1));
+    ui::Panel& sheet = tabProgramLauncher->AddSheet(L"프로그램_" + DecimalText(k + 1));
     tabSheet[k] = &sheet;
     lblProgramLauncherName[k] = &sheet.Add<ui::Label>(L"프로그램 런처 이름 :", Rect{10, 14, 156, 13});
     edtProgramLauncherName[k] = &sheet.Add<ui::Edit>(Rect{168, 10, 208, 21});
@@ -150,7 +151,7 @@ void TSetEnvForm::BuildControls() {
   chkSiteLauncher->onClick = [this] { chkSiteLauncherClick(); };
   tabSiteLauncher = &Add<ui::PageControl>(Rect{12, 286, 400, 130});
   for (int k = 0; k < 4; ++k) {
-    ui::Panel& sheet = tabSiteLauncher->AddSheet(L"사이트_" + std::to_wstring(k + 1));
+    ui::Panel& sheet = tabSiteLauncher->AddSheet(L"사이트_" + DecimalText(k + 1));
     tabSheetSite[k] = &sheet;
     lblSiteLauncherName[k] = &sheet.Add<ui::Label>(L"사이트 이름 :", Rect{10, 14, 156, 13});
     edtSiteLauncherName[k] = &sheet.Add<ui::Edit>(Rect{168, 10, 208, 21});

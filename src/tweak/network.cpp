@@ -183,10 +183,14 @@ std::wstring RenewCommandLine() {
 
 void RenewNetwork() {
   // By its full path: a bare "ipconfig" would be searched in the program
-  // folder and the current folder before the system folder.
+  // folder and the current folder before the system folder. Without
+  // CREATE_NO_WINDOW a console program started from a windowed one gets a
+  // console of its own, which costs about 100 ms and may flash.
   const std::wstring commandLine = RenewCommandLine();
-  if (!commandLine.empty()) RunCommand(commandLine, SW_HIDE, true, 5000);
+  if (!commandLine.empty()) RunCommand(commandLine, SW_HIDE, true, 5000, CREATE_NO_WINDOW);
 }
+
+void TweakPause(DWORD ms) { ::Sleep(ms); }
 
 void RunTweak(HWND window, const TweakSources& sources) noexcept {
   const bool clear = ClearTweak;
@@ -196,7 +200,7 @@ void RunTweak(HWND window, const TweakSources& sources) noexcept {
           if (sources.listConnections) sources.listConnections(list);
         }))
       list.clear();
-    ::Sleep(500);
+    if (sources.pause) sources.pause(500);
     // An address that cannot be told leaves the list whole: every connection
     // gets the change. A filter that fails half-way touches no interface.
     if (!Guarded([&] {
@@ -217,7 +221,7 @@ void RunTweak(HWND window, const TweakSources& sources) noexcept {
       if (sources.renewNetwork) sources.renewNetwork();
     });
   }  // the list is released here
-  ::Sleep(500);
+  if (sources.pause) sources.pause(500);
   ::PostMessageW(window, WM_CLOSE, 0, 0);
 }
 

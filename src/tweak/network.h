@@ -61,12 +61,17 @@ void RenewNetwork();
 // The command line it runs: the quoted full path of ipconfig.exe, then " /renew".
 std::wstring RenewCommandLine();
 
-// Where a tweak run finds its connections and its address, and how it renews
-// the network. The defaults are the real ones; tests replace what Wine lacks.
+// The tweak run's wait between its steps: Sleep(ms).
+void TweakPause(DWORD ms);
+
+// Where a tweak run finds its connections and its address, how it renews
+// the network and how it waits. The defaults are the real ones; tests
+// replace what Wine lacks, and may shorten the waits (none when null).
 struct TweakSources {
   void (*listConnections)(InterfaceList& list) = ListConnectionIds;
   std::wstring (*localIp)() = GetLocalIpAddress;
   void (*renewNetwork)() = RenewNetwork;
+  void (*pause)(DWORD ms) = TweakPause;
 };
 
 // One run: list the connections, pause 500 ms, keep those with the local

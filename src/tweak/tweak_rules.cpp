@@ -1,6 +1,6 @@
 #include "tweak/tweak_rules.h"
 
-#include <cwchar>
+#include "core/text_rules.h"
 
 namespace vantrel {
 namespace {
@@ -16,11 +16,12 @@ std::wstring Utf16(const uint8_t* data, size_t size) {
 }  // namespace
 
 std::wstring FormatInterfaceId(uint32_t data1, uint16_t data2, uint16_t data3, const uint8_t (&data4)[8]) {
-  wchar_t text[40] = {};
-  std::swprintf(text, 40, L"{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", static_cast<unsigned>(data1),
-                static_cast<unsigned>(data2), static_cast<unsigned>(data3), data4[0], data4[1], data4[2], data4[3],
-                data4[4], data4[5], data4[6], data4[7]);
-  return text;
+  std::wstring text = L"{" + HexText(data1, 8) + L"-" + HexText(data2, 4) + L"-" + HexText(data3, 4) + L"-";
+  for (int i = 0; i < 8; ++i) {
+    if (i == 2) text += L'-';
+    text += HexText(data4[i], 2);
+  }
+  return text + L"}";
 }
 
 std::vector<std::wstring> InterfaceAddresses(uint32_t type, const uint8_t* data, size_t size) {

@@ -1,6 +1,7 @@
 #include "ui/captions.h"
 
 #include "core/app_state.h"
+#include "core/text_rules.h"
 #include "ui/list_view.h"
 #include "ui/page_control.h"
 #include "ui/tray_icon.h"
@@ -15,7 +16,7 @@ CaptionReader::CaptionReader(std::wstring_view component, LanguageSection sectio
     : component_(component), section_(std::move(section)), hasTable_(hasTable) {}
 
 std::wstring CaptionReader::ColumnKey(std::wstring_view listName, int index) {
-  return std::wstring(listName) + L".Columns.Items[" + std::to_wstring(index) + L"]";
+  return std::wstring(listName) + L".Columns.Items[" + DecimalText(index) + L"]";
 }
 
 void CaptionReader::Window(Form& form) const {

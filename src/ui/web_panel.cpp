@@ -110,12 +110,17 @@ class WebPanel::Site final : public IOleClientSite, public IOleInPlaceSite, publ
   HWND host_;
 };
 
-WebPanel::WebPanel(Container& parent, const Rect& designed) : Control(parent) {
+WebPanel::WebPanel(Container& parent, const Rect& designed, bool startBrowser) : Control(parent) {
   detail::RegisterKitClass(L"VantrelWebPanel", &detail::BoundProc<WebPanel>, 0,
                            reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr);
   // Not a tab stop: the page is to be looked at, not typed into.
-  if (CreateChild(L"VantrelWebPanel", L"", WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, designed, this))
+  if (CreateChild(L"VantrelWebPanel", L"", WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, designed, this) &&
+      startBrowser)
     Embed();
+}
+
+void WebPanel::StartBrowser() {
+  if (!HasBrowser() && hwnd()) Embed();
 }
 
 WebPanel::~WebPanel() { Release(); }

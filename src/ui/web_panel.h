@@ -16,10 +16,14 @@ namespace vantrel::ui {
 
 class WebPanel : public Control {
  public:
-  WebPanel(Container& parent, const Rect& designed);
+  // `startBrowser` false: the browser is embedded later, by StartBrowser
+  // (a window shows sooner without it).
+  WebPanel(Container& parent, const Rect& designed, bool startBrowser = true);
   ~WebPanel() override;
 
   bool HasBrowser() const { return browser_ != nullptr; }
+  // Embeds the browser when it is not there yet.
+  void StartBrowser();
   // Starts loading a page; false without a browser or when it refused.
   bool Navigate(const std::wstring& url);
   const std::wstring& LastUrl() const { return lastUrl_; }

@@ -1,4 +1,5 @@
 #include "update/updater_command_line.h"
+#include "core/text_rules.h"
 
 namespace vantrel {
 namespace {
@@ -15,7 +16,7 @@ std::wstring Quoted(const std::wstring& value) {
 std::wstring BuildUpdaterCommandLine(uint32_t popupInterval, const std::wstring& launchSite,
                                      const std::wstring& updateUrl, const std::wstring& secondUrl,
                                      const std::wstring& fileName) {
-  return std::to_wstring(popupInterval) + L" " + Quoted(launchSite) + L" " + Quoted(updateUrl) + L" " +
+  return DecimalText(popupInterval) + L" " + Quoted(launchSite) + L" " + Quoted(updateUrl) + L" " +
          Quoted(secondUrl) + L" " + Quoted(fileName);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "core/text_rules.h"
 #include "platform/dialogs.h"
 #include "update/proxy.h"
 #include "updater/command_line.h"
@@ -262,7 +263,7 @@ bool TUpdateDialog::OnUserMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT* resul
 int RunUpdate(const std::vector<std::wstring>& arguments, const UpdateEnvironment& environment) {
   // The only trace the updater leaves: its arguments, to the debug output.
   for (size_t i = 0; i < arguments.size(); ++i)
-    ::OutputDebugStringW((std::to_wstring(i) + L". " + arguments[i]).c_str());
+    ::OutputDebugStringW((DecimalText(i) + L". " + arguments[i]).c_str());
 
   bool refused = false;
   const auto triples = ReadTriples(arguments, &refused);

@@ -79,6 +79,16 @@ TEST(UpdateEndToEnd, AnnouncedVersionDownloadedReplacedAndRestarted) {
   ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(kTrayPopupCloseCommand, 0), 0);
   EXPECT_TRUE(test::WaitUntil([&] { return !::IsWindow(window); }, 20000));
   if (::IsWindow(window)) test::EndProcessTree(pid);
+
+  // Wine may have started its desktop process for the first Vantrel, as its
+  // child: ending the first program's tree must leave it running, or no
+  // program started afterwards can open a window.
+  DWORD desktop = 0;
+  ::GetWindowThreadProcessId(::GetDesktopWindow(), &desktop);
+  platform::UniqueHandle desktopProcess(::OpenProcess(SYNCHRONIZE, FALSE, desktop));
+  first.EndTree();
+  ASSERT_TRUE(desktopProcess);
+  EXPECT_EQ(::WaitForSingleObject(desktopProcess.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
 }
 
 TEST(UpdateEndToEnd, AFailedHandOffAtStartShowsTheExtractionMessageThenTheFailureAndEnds) {

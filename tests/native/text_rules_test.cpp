@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using vantrel::DecimalText;
+using vantrel::HexText;
 using vantrel::TakeToken;
 using vantrel::UnescapeLineBreaks;
 
@@ -35,4 +37,20 @@ TEST(TakeToken, EdgeCases) {
   EXPECT_EQ(TakeToken(empties, L"||"), L"x");
   EXPECT_EQ(TakeToken(empties, L"||"), L"");
   EXPECT_EQ(TakeToken(empties, L"||"), L"y");
+}
+
+TEST(NumberText, MatchesPrintf) {
+  struct Case {
+    int64_t value;
+    int width;
+    const wchar_t* decimal;
+  } cases[] = {
+      {0, 1, L"0"},     {7, 1, L"7"},     {-7, 1, L"-7"},  {42, 4, L"0042"}, {-42, 4, L"-0042"},
+      {12345, 2, L"12345"}, {INT64_MAX, 1, L"9223372036854775807"}, {INT64_MIN, 1, L"-9223372036854775808"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(DecimalText(c.value, c.width), c.decimal) << c.value;
+  EXPECT_EQ(HexText(0, 1), L"0");
+  EXPECT_EQ(HexText(0x412, 4), L"0412");
+  EXPECT_EQ(HexText(0xABCDEF, 2), L"ABCDEF");
+  EXPECT_EQ(HexText(UINT64_MAX, 1), L"FFFFFFFFFFFFFFFF");
 }

@@ -35,13 +35,24 @@ std::multimap<DWORD, DWORD> ChildrenByParent() {
   return children;
 }
 
+// The process that owns the desktop window. Wine starts its desktop process
+// (explorer.exe) on demand as a child of the first process that needs a
+// desktop, which may well be a program a test started; ending it with that
+// program's tree leaves the server with a desktop whose display window is
+// gone, and every program started afterwards dies creating its first window.
+DWORD DesktopProcessId() {
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(::GetDesktopWindow(), &owner);
+  return owner;
+}
+
 void CollectTree(DWORD id, ULONGLONG parentCreated, const std::multimap<DWORD, DWORD>& children,
-                 std::vector<std::pair<DWORD, HANDLE>>* out, int depth) {
+                 std::vector<std::pair<DWORD, HANDLE>>* out, int depth, DWORD desktop) {
   if (depth > 16) return;
   auto range = children.equal_range(id);
   for (auto it = range.first; it != range.second; ++it) {
     const DWORD child = it->second;
-    if (child == ::GetCurrentProcessId()) continue;
+    if (child == ::GetCurrentProcessId() || child == desktop) continue;
     HANDLE h = ::OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, child);
     if (!h) continue;
     const ULONGLONG created = CreationTime(h);
@@ -50,7 +61,7 @@ void CollectTree(DWORD id, ULONGLONG parentCreated, const std::multimap<DWORD, D
       continue;
     }
     out->emplace_back(child, h);
-    CollectTree(child, created, children, out, depth + 1);
+    CollectTree(child, created, children, out, depth + 1, desktop);
   }
 }
 
@@ -229,10 +240,12 @@ void ChildProcess::EndTree() {
 }
 
 void EndProcessTree(DWORD processId) {
+  const DWORD desktop = DesktopProcessId();
+  if (processId == desktop) return;
   HANDLE root = ::OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, processId);
   if (!root) return;
   std::vector<std::pair<DWORD, HANDLE>> tree;
-  CollectTree(processId, CreationTime(root), ChildrenByParent(), &tree, 0);
+  CollectTree(processId, CreationTime(root), ChildrenByParent(), &tree, 0, desktop);
   // The root first, so that it starts nothing more; then what it started.
   ::TerminateProcess(root, 1);
   ::WaitForSingleObject(root, 5000);

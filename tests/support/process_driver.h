@@ -40,7 +40,8 @@ class ChildProcess {
 };
 
 // Ends a process and its descendants. Only processes created after their
-// parent count as its children, so a reused process id is never hit.
+// parent count as its children, so a reused process id is never hit; the
+// desktop's process is never ended, whoever started it.
 void EndProcessTree(DWORD processId);
 
 // Sets an environment variable of this process for the programs it starts

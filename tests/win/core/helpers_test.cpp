@@ -205,6 +205,15 @@ TEST(RunCommand, StartsAndWaitsForTheProgram) {
   EXPECT_TRUE(dialogs.opened.empty());
 }
 
+TEST(RunCommand, AConsoleProgramWithoutAConsoleStillRuns) {
+  ScriptedDialogs dialogs;
+  ScratchFolder scratch;
+  const std::wstring marker = scratch.File(L"ran.txt");
+  EXPECT_TRUE(RunCommand(L"cmd.exe /c echo ran> \"" + marker + L"\"", SW_HIDE, true, 20000, CREATE_NO_WINDOW));
+  EXPECT_TRUE(Exists(marker));
+  EXPECT_TRUE(dialogs.opened.empty());
+}
+
 TEST(RunCommand, HandsAnUnstartableCommandToTheShell) {
   ScriptedDialogs dialogs;
   const std::wstring command = L"C:\\no such folder\\nothing.exe /x";

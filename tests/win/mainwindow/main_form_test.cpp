@@ -142,6 +142,18 @@ TEST_F(MainFormTest, WithoutSettingsFileOpensWithTheDesignedDefaults) {
   EXPECT_GE(form.OsVersionCode(), 0);
 }
 
+TEST_F(MainFormTest, TrayIconAndPageComeOnceTheWindowIsShown) {
+  form_ = std::make_unique<TVantrelMainForm>(Ini());
+  ASSERT_TRUE(form_->Create());
+  EXPECT_TRUE(form_->IsVisible());
+  EXPECT_FALSE(form_->CoolTrayIcon().Shown());
+  EXPECT_TRUE(form_->wbLow->LastUrl().empty());
+  ui::PumpPendingMessages();
+  EXPECT_TRUE(form_->CoolTrayIcon().Shown());
+  EXPECT_EQ(form_->CoolTrayIcon().Hint(), L"Vantrel");
+  EXPECT_EQ(form_->wbLow->LastUrl(), std::wstring(L"http://") + VANTREL_WEB_INTL_HOST + L"/ads/ad.html");
+}
+
 TEST_F(MainFormTest, CaptionsAndMessagesComeFromTheLanguageTable) {
   const std::wstring table = folder_.File(L"Vantrel.dat");
   const char text[] =

@@ -15,12 +15,16 @@ ModalWatcher* g_watcher = nullptr;
 void ListTestConnections(InterfaceList& list) { list.insert(list.end(), g_connections.begin(), g_connections.end()); }
 std::wstring TestIp() { return g_ip; }
 void NoRenewal() {}
+bool g_realRenewalAndPauses = false;
+// A fifth of each wait: the watcher still sees the progress window.
+void ShortPause(DWORD ms) { ::Sleep(ms / 5); }
 
 DWORD WINAPI TestWorker(LPVOID param) {
   TweakSources sources;
   sources.listConnections = ListTestConnections;
   sources.localIp = TestIp;
-  sources.renewNetwork = NoRenewal;
+  sources.renewNetwork = g_realRenewalAndPauses ? RenewNetwork : NoRenewal;
+  sources.pause = g_realRenewalAndPauses ? TweakPause : ShortPause;
   RunTweak(static_cast<HWND>(param), sources);
   return 0;
 }
@@ -48,6 +52,8 @@ void SetTestNetwork(std::vector<std::wstring> connections, std::wstring ip) {
   g_connections = std::move(connections);
   g_ip = std::move(ip);
 }
+
+void UseRealRenewalAndPauses(bool real) { g_realRenewalAndPauses = real; }
 
 HANDLE StartTestWorker(HWND window) { return ::CreateThread(nullptr, 0, TestWorker, window, 0, nullptr); }
 

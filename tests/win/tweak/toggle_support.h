@@ -35,8 +35,11 @@ class ToggleHostForm : public ui::Form, public ToggleHost {
 // The connections and the address that the test worker's tweak run sees.
 void SetTestNetwork(std::vector<std::wstring> connections, std::wstring ip);
 // Starts a thread that runs the real tweak for `window` on the test network,
-// without renewing the network (Wine's ipconfig cannot).
+// without renewing the network (Wine's ipconfig cannot) and with a fifth of
+// the worker's waits.
 HANDLE StartTestWorker(HWND window);
+// The benchmark's worker: the real "ipconfig /renew" and the real waits.
+void UseRealRenewalAndPauses(bool real);
 
 // Polls (on the thread's own timer, so also inside modal loops) for the
 // toggle's progress window and status view. Each status view is read and

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <vector>
 
 #include "platform/unique_handle.h"
 #include "support/scripted_dialogs.h"
@@ -23,6 +24,7 @@ std::wstring g_ip;
 int g_renewals = 0;
 bool g_valuesBeforeRenewal = false;
 std::wstring g_watched;  // the interface whose values are looked at when the network is renewed
+std::vector<DWORD> g_pauses;  // the waits asked for, in order; none is waited
 
 void ListTestConnections(InterfaceList& list) { list.insert(list.end(), g_connections.begin(), g_connections.end()); }
 void ListThrows(InterfaceList& list) {
@@ -34,6 +36,8 @@ void RecordRenewal() {
   ++g_renewals;
   g_valuesBeforeRenewal = !InterfaceKeys::TweakValues(g_watched).empty();
 }
+
+void RecordPause(DWORD ms) { g_pauses.push_back(ms); }
 
 struct RunArgs {
   HWND window;
@@ -57,6 +61,7 @@ class TweakWorkerTest : public ::testing::Test {
     g_ip = kIp;
     g_renewals = 0;
     g_valuesBeforeRenewal = false;
+    g_pauses.clear();
     g_watched = dhcp;
     ClearTweak = false;
   }
@@ -81,6 +86,7 @@ class TweakWorkerTest : public ::testing::Test {
     sources.listConnections = list;
     sources.localIp = TestIp;
     sources.renewNetwork = RecordRenewal;
+    sources.pause = RecordPause;
     return sources;
   }
 
@@ -98,6 +104,7 @@ TEST_F(TweakWorkerTest, OnChangesTheInterfaceWithTheAddressThenOffRemovesEveryth
   EXPECT_FALSE(InterfaceKeys::Exists(missing));
   EXPECT_EQ(g_renewals, 1);
   EXPECT_TRUE(g_valuesBeforeRenewal);  // the network is renewed after the change
+  EXPECT_EQ(g_pauses, (std::vector<DWORD>{500, 500}));
 
   Run(true, Recorded());
   EXPECT_EQ(MsmqBackup::Value(), -1);
@@ -125,7 +132,8 @@ TEST_F(TweakWorkerTest, AFailedEnumerationStillWritesMsmqRenewsAndCloses) {
 TEST_F(TweakWorkerTest, RealSourcesUnderWineWriteMsmqWithAnEmptyList) {
   // No connections folder under Wine: the list is empty, the Message Queuing
   // value is still written, "ipconfig /renew" runs (and fails at once) and
-  // the window is closed. The real thread procedure takes the window handle.
+  // the window is closed. The real thread procedure takes the window handle
+  // and waits its real pauses.
   ClearTweak = false;
   CloseTarget target;
   ASSERT_TRUE(test::RunTweakWorker(target));
@@ -136,6 +144,6 @@ TEST_F(TweakWorkerTest, RealSourcesUnderWineWriteMsmqWithAnEmptyList) {
 }
 
 TEST_F(TweakWorkerTest, NoSourcesAtAllStillCloses) {
-  Run(false, TweakSources{nullptr, nullptr, nullptr});
+  Run(false, TweakSources{nullptr, nullptr, nullptr, nullptr});  // no waits either
   EXPECT_EQ(MsmqBackup::Value(), 1);
 }
