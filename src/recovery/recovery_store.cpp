@@ -209,15 +209,25 @@ bool RewriteRecoverySection(const RecoveryStore& store, const std::wstring& sect
   FolderHold hold(FolderOf(path));
   if (!hold.held() || !IndexWritable(path)) return false;
   const bool existed = platform::FileExists(path);
+  // Items at or above "COUNT" (a damaged count) were never shown, so the
+  // caller cannot have meant to drop them: they are kept, after the given
+  // records, and are counted from now on.
+  std::vector<std::wstring> texts;
+  for (const auto& record : records) texts.push_back(RewriteText(section, record));
+  const size_t count = ParseCount(ReadProfileValue(section, kCountKey, path));
+  for (size_t index : ItemIndices(section, path)) {
+    if (index < count) continue;
+    std::wstring text = ReadProfileValue(section, ItemKey(index), path);
+    if (!text.empty()) texts.push_back(std::move(text));
+  }
   // New items first, then the stale ones go, then the count: a write that
   // fails half-way leaves records in the file rather than losing them.
   bool ok = true;
-  for (size_t i = 0; i < records.size() && ok; ++i)
-    ok = WriteProfileValue(section, ItemKey(i), RewriteText(section, records[i]).c_str(), path);
+  for (size_t i = 0; i < texts.size() && ok; ++i) ok = WriteProfileValue(section, ItemKey(i), texts[i].c_str(), path);
   if (!ok) return false;
   for (size_t index : ItemIndices(section, path))
-    if (index >= records.size()) ::WritePrivateProfileStringW(section.c_str(), ItemKey(index).c_str(), nullptr, path.c_str());
-  ok = WriteProfileValue(section, kCountKey, std::to_wstring(records.size()).c_str(), path);
+    if (index >= texts.size()) ::WritePrivateProfileStringW(section.c_str(), ItemKey(index).c_str(), nullptr, path.c_str());
+  ok = WriteProfileValue(section, kCountKey, std::to_wstring(texts.size()).c_str(), path);
   if (!existed && platform::FileExists(path)) ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
   return ok;
 }

@@ -118,6 +118,26 @@ TEST_F(Store, ADamagedSectionReadsWhatIsThereAndAppendsOverwriteNothing) {
   EXPECT_EQ(Profile(ini(), L"ICON", L"COUNT"), L"4");
 }
 
+TEST_F(Store, ARewriteKeepsTheItemsADamagedCountHid) {
+  // Items at or above COUNT were never read, so no caller dropped them.
+  WriteBytes(ini(),
+             "[SCHEDULERE]\r\nCOUNT=2\r\nITEM0=t1||||c||\r\nITEM1=t2||||c||\r\nITEM2=beyond||||c||\r\nITEM5=far||||c||\r\n"
+             "[BHO]\r\nCOUNT=x\r\nITEM0=hidden||||h.dll||C:\\h.dll||{H}\r\n");
+  auto tasks = ReadRecoverySection(store, kSchedulerSection);
+  ASSERT_EQ(tasks.size(), 2u);
+  tasks.erase(tasks.begin());
+  ASSERT_TRUE(RewriteRecoverySection(store, kSchedulerSection, tasks));
+  EXPECT_EQ(Profile(ini(), L"SCHEDULERE", L"COUNT"), L"3");
+  EXPECT_EQ(Profile(ini(), L"SCHEDULERE", L"ITEM0"), L"t2||||c||");
+  EXPECT_EQ(Profile(ini(), L"SCHEDULERE", L"ITEM1"), L"beyond||||c||");
+  EXPECT_EQ(Profile(ini(), L"SCHEDULERE", L"ITEM2"), L"far||||c||");
+  EXPECT_EQ(Profile(ini(), L"SCHEDULERE", L"ITEM5"), L"<none>");
+
+  ASSERT_TRUE(RewriteRecoverySection(store, kBhoSection, {}));
+  EXPECT_EQ(Profile(ini(), L"BHO", L"COUNT"), L"1");
+  EXPECT_EQ(ReadRecoverySection(store, kBhoSection).size(), 1u);
+}
+
 TEST_F(Store, RewriteRenumbersFromZeroAndWritesTheSixFieldIconForm) {
   for (const wchar_t* n : {L"one", L"two", L"three"})
     ASSERT_TRUE(AppendRecoveryRecord(store, kStartProgramSection, {n, L"", L"C:\\f", L"STARTUP"}));
