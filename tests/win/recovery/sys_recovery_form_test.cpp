@@ -531,6 +531,73 @@ TEST_F(SysRecoveryTest, APurgeRemovesOnlyTheTickedRecordsAndTheirPayloads) {
   EXPECT_TRUE(fakeTasks.added.empty());
 }
 
+TEST_F(SysRecoveryTest, APayloadTwoRecordsNameStaysUntilTheLastOfThemGoes) {
+  // Records of older versions of one Startup name from both folders, the
+  // same task removed twice, two buttons of one key: one file for two.
+  const std::string exportText =
+      "ROOT_KEY = HKEY_CURRENT_USER\r\nBASE_KEY = \\Software\\Microsoft\\Internet Explorer\\Extensions\r\n"
+      "CLSID_REGKEY = {K}\r\nButtonText = str::Two\r\n";
+  const struct {
+    int page;
+    const wchar_t* section;
+    RecoveryRecord first, second;
+    std::wstring payload;
+    std::string bytes;
+  } cases[] = {
+      {0, L"START_PROGRAM", {L"a.lnk", L"", userFolder.path(), L"STARTUP"}, {L"a.lnk", L"", commonFolder.path(), L"STARTUP"}, L"a.lnk", "lnk"},
+      {1, L"SCHEDULERE", {L"T", L"", L"old.exe", L""}, {L"T", L"", L"new.exe", L""}, L"T.scd", kTaskXml},
+      {4, L"ICON", {L"One", L"http://1.example/", L"{K}", L"", L""}, {L"Two", L"http://2.example/", L"{K}", L"", L""}, L"{K}", exportText},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.page);
+    Append(c.section, c.first);
+    Append(c.section, c.second);
+    const std::wstring payload = store.datFolder + L"\\" + c.payload;
+    WriteBytes(payload, c.bytes);
+    TSysRecoveryForm& f = Open();
+    Visit(c.page);
+    ASSERT_EQ(f.List(c.page).Count(), 2);
+    f.List(c.page).SetChecked(0, true);
+    dialogs.Answer(IDYES);
+    f.btnDelClick(c.page);
+    EXPECT_TRUE(Exists(payload));  // the second record still needs it
+    ASSERT_EQ(f.List(c.page).Count(), 1);
+
+    f.List(c.page).SetChecked(0, true);
+    dialogs.Answer(IDYES);
+    if (c.page == 0) dialogs.Answer(IDNO);  // the question to run it now
+    f.btnRecoverClick(c.page);
+    EXPECT_EQ(f.List(c.page).Count(), 0);
+    EXPECT_TRUE(recovery::ReadRecoverySection(store, c.section).empty());
+    EXPECT_FALSE(Exists(payload));  // restored: moved back, or used and deleted
+    form.reset();
+  }
+  EXPECT_TRUE(Exists(commonFolder.path() + L"\\a.lnk"));
+  EXPECT_EQ(fakeTasks.tasks.count(L"T"), 1u);
+  RegKey button;
+  EXPECT_EQ(button.Open(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Extensions\\{K}", KEY_READ),
+            ERROR_SUCCESS);
+}
+
+TEST_F(SysRecoveryTest, APurgeTheIndexRefusesKeepsThePayloadOfTheRecordThatStays) {
+  Append(L"SCHEDULERE", {L"Kept", L"", L"x.exe", L""});
+  WriteBytes(recovery::TaskBackupPath(store, L"Kept"), kTaskXml);
+  TSysRecoveryForm& f = Open();
+  Visit(1);
+  f.btnAllCheckClick(1);
+  // Another program holds the index: it can be read, not written.
+  HANDLE held = ::CreateFileW(store.indexPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  dialogs.Answer(IDYES);
+  f.btnDelClick(1);
+  ::CloseHandle(held);
+  EXPECT_EQ(Joined(L"SCHEDULERE"), (std::vector<std::wstring>{L"Kept||||x.exe||"}));
+  EXPECT_EQ(f.lv2->Count(), 1);
+  EXPECT_TRUE(Exists(recovery::TaskBackupPath(store, L"Kept")));
+  ASSERT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_EQ(dialogs.messages[1].text, kRcvFail);
+}
+
 TEST_F(SysRecoveryTest, AddOnsAreRegisteredWithTheRegsvr32OfTheirView) {
   Append(L"BHO", {L"H64", L"", L"h.dll", L"C:\\A B\\h64.dll", L"{H64} (64-bit)"});
   Append(L"TOOLBAR", {L"B", L"", L"", L"C:\\b.dll", L"1{B}"});
