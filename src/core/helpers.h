@@ -32,7 +32,8 @@ bool ExtractResourceToFile(int id, const wchar_t* type, const std::wstring& path
 
 // CreateProcess(commandLine) with the given show state; optionally waits up
 // to timeoutMs. When the process cannot be created the command is handed to
-// ShellExecute "open" and the result is false.
+// ShellExecute "open" and the result is false; a command that is one quoted
+// path goes to the shell without its quotes.
 bool RunCommand(const std::wstring& commandLine, int show, bool wait, DWORD timeoutMs);
 
 // WM_CLOSE with a 100 ms time-out; a window still there afterwards has its

@@ -573,7 +573,9 @@ void TSysRecoveryForm::RestoreStartup() {
   forTicked(Place::kStartupFolder, [&](const RecoveryRecord& record) {
     std::wstring started;
     const Outcome outcome = RestoreStartupFile(record, &started);
-    if (!started.empty()) runList.push_back(started);
+    // Quoted: unquoted, a path with blanks ("...\Start Menu\...") would
+    // start "...\Start.exe" of a folder the user can write to, elevated.
+    if (!started.empty()) runList.push_back(L"\"" + started + L"\"");
     return outcome;
   });
   // Ticked rows still listed were not restored: a file of that name was

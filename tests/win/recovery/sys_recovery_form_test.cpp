@@ -281,14 +281,17 @@ TEST_F(SysRecoveryTest, StartupEntriesRemovedByTheStartupWindowComeBackWhereThey
   EXPECT_EQ(dialogs.messages[1].text, kRunNow);
   EXPECT_EQ(dialogs.messages[1].caption, kCaption);
   ASSERT_EQ(runs.size(), 5u);
-  std::vector<std::wstring> expected{L"\"C:\\m32.exe\" /min", L"C:\\m64.exe", L"usr.exe -x", userFolder.File(L"mine.lnk"),
-                                     commonFolder.File(L"all.lnk")};
+  // Files by their whole path in quotes: a path with blanks must not start
+  // the program its first words name.
+  const std::wstring mine = L"\"" + userFolder.File(L"mine.lnk") + L"\"";
+  const std::wstring all = L"\"" + commonFolder.File(L"all.lnk") + L"\"";
+  std::vector<std::wstring> expected{L"\"C:\\m32.exe\" /min", L"C:\\m64.exe", L"usr.exe -x", mine, all};
   std::vector<std::wstring> sortedRuns = runs;
   std::sort(sortedRuns.begin(), sortedRuns.end());
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(sortedRuns, expected);
   // Registry entries go into the run list first, files last: run in reverse.
-  EXPECT_TRUE(runs[0] == userFolder.File(L"mine.lnk") || runs[0] == commonFolder.File(L"all.lnk"));
+  EXPECT_TRUE(runs[0] == mine || runs[0] == all);
   EXPECT_TRUE(std::all_of(runShows.begin(), runShows.end(), [](int s) { return s == SW_SHOWNORMAL; }));
 }
 
