@@ -138,6 +138,29 @@ TEST_F(Store, ARewriteKeepsTheItemsADamagedCountHid) {
   EXPECT_EQ(ReadRecoverySection(store, kBhoSection).size(), 1u);
 }
 
+TEST_F(Store, AnIndexOfSeveralMegabytesIsReadAndRewrittenWhole) {
+  std::string text = "[START_PROGRAM]\r\nCOUNT=30000\r\nnote=kept\r\n";
+  for (int i = 0; i < 30000; ++i)
+    text += "ITEM" + std::to_string(i) + "=name" + std::to_string(i) +
+            "||maker||C:\\Program Files\\x\\y.exe -arg||HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\r\n";
+  text += "[ICON]\r\nCOUNT=1\r\nITEM0=i||a||{0}||||\r\n";
+  ASSERT_GT(text.size(), 3u << 20);
+  WriteBytes(ini(), text);
+  auto records = ReadRecoverySection(store, kStartProgramSection);
+  ASSERT_EQ(records.size(), 30000u);
+  EXPECT_EQ(records[29999][0], L"name29999");
+  records.erase(records.begin());
+  ASSERT_TRUE(RewriteRecoverySection(store, kStartProgramSection, records));
+  EXPECT_EQ(Profile(ini(), L"START_PROGRAM", L"COUNT"), L"29999");
+  EXPECT_EQ(Profile(ini(), L"START_PROGRAM", L"ITEM0").substr(0, 7), L"name1||");
+  EXPECT_EQ(Profile(ini(), L"START_PROGRAM", L"ITEM29998").substr(0, 11), L"name29999||");
+  EXPECT_EQ(Profile(ini(), L"START_PROGRAM", L"ITEM29999"), L"<none>");
+  EXPECT_EQ(Profile(ini(), L"START_PROGRAM", L"note"), L"kept");  // not a record: left alone
+  EXPECT_EQ(ReadRecoverySection(store, kIconSection).size(), 1u);
+  EXPECT_TRUE(AppendRecoveryRecord(store, kStartProgramSection, {L"new", L"", L"n.exe", L"STARTUP"}));
+  EXPECT_EQ(Profile(ini(), L"START_PROGRAM", L"ITEM29999"), L"new||||n.exe||STARTUP");
+}
+
 TEST_F(Store, RewriteRenumbersFromZeroAndWritesTheSixFieldIconForm) {
   for (const wchar_t* n : {L"one", L"two", L"three"})
     ASSERT_TRUE(AppendRecoveryRecord(store, kStartProgramSection, {n, L"", L"C:\\f", L"STARTUP"}));
