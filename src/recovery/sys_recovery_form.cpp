@@ -252,6 +252,13 @@ bool TSysRecoveryForm::Create() {
   lv4 = lists_[3];
   lv5 = lists_[4];
   rzpgcntrl->onChanging = [this](int page) { return rzpgcntrlChanging(page); };
+  // Keyboard order follows the window order: each page's list first (it
+  // has the focus when the window opens), then its buttons, the tabs, and
+  // Close last.
+  constexpr UINT kOrderOnly = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+  for (int page = 0; page < kPageCount; ++page)
+    ::SetWindowPos(lists_[page]->hwnd(), pnlTop[page]->hwnd(), 0, 0, 0, 0, kOrderOnly);
+  ::SetWindowPos(pnlBottom->hwnd(), HWND_BOTTOM, 0, 0, 0, 0, kOrderOnly);
 
   FormCreate();
   rzpgcntrl->onChange = [this](int page) { rzpgcntrlChange(page); };

@@ -810,6 +810,25 @@ TEST_F(SysRecoveryTest, TheWindowHasItsDesignedLayout) {
   f.btnCloseClick();
 }
 
+TEST_F(SysRecoveryTest, TheKeyboardStartsInTheListAndTabsThroughThePageThenTabsThenClose) {
+  Append(L"START_PROGRAM", {L"usr", L"", L"usr.exe", kUser});
+  TSysRecoveryForm& f = Open();
+  ::ShowWindow(f.hwnd(), SW_SHOWNA);
+  HWND strip = ::FindWindowExW(f.rzpgcntrl->hwnd(), nullptr, WC_TABCONTROLW, nullptr);
+  for (int page : {0, 2}) {
+    SCOPED_TRACE(page);
+    Visit(page);
+    const std::vector<HWND> expected{f.List(page).hwnd(),      f.btnAllCheck[page]->hwnd(), f.btnAllUncheck[page]->hwnd(),
+                                     f.btnDel[page]->hwnd(),   f.btnRecover[page]->hwnd(),  strip,
+                                     f.btnClose->hwnd()};
+    std::vector<HWND> order{::GetNextDlgTabItem(f.hwnd(), nullptr, FALSE)};
+    while (order.size() < expected.size() + 1) order.push_back(::GetNextDlgTabItem(f.hwnd(), order.back(), FALSE));
+    EXPECT_EQ(order.back(), expected.front());  // round again
+    order.pop_back();
+    EXPECT_EQ(order, expected);
+  }
+}
+
 TEST_F(SysRecoveryTest, EveryCaptionAndMessageComesFromTheLanguageTable) {
   wchar_t exe[MAX_PATH] = {};
   std::wstring table(exe, ::GetModuleFileNameW(nullptr, exe, MAX_PATH));
