@@ -108,7 +108,7 @@ struct FakeTasks {
     bridge.deleteTask = [this](const std::wstring& name, const std::wstring& backup) -> std::optional<int> {
       auto it = tasks.find(name);
       if (it == tasks.end()) return 0;
-      WriteBytes(backup, it->second);
+      if (!Exists(backup)) WriteBytes(backup, it->second);  // never replaced, as the bridge does
       tasks.erase(it);
       return 0;
     };
@@ -411,6 +411,31 @@ TEST_F(SysRecoveryTest, TasksRemovedByTheStartupWindowAreRegisteredAgainFromThei
   EXPECT_TRUE(Joined(L"SCHEDULERE").empty());
   EXPECT_EQ(f.lv2->Count(), 0);
   EXPECT_EQ(dialogs.messages.size(), 1u);  // the question only
+}
+
+TEST_F(SysRecoveryTest, ATaskOfANameWhoseBackupIsStillKeptIsNotRemovedAgain) {
+  fakeTasks.tasks[L"T"] = kTaskXml;
+  RemoveAllWithStartupWindow();
+  // A new task of the same name: its definition could not be saved.
+  const std::string newer = "<Task>\n<Exec>newer.exe</Exec>\n</Task>";
+  fakeTasks.tasks[L"T"] = newer;
+  StartProgramEnvironment env;
+  env.startup.machineRunKeys = MachineRunKeyPlaces(true);
+  env.startup.userFolder = userFolder.path();
+  env.startup.commonFolder = commonFolder.path();
+  env.store = store;
+  env.settingsPath = data.File(L"Vantrel.ini");
+  env.windows64 = true;
+  env.tasks = fakeTasks.Bridge();
+  TStartProgramForm startup(host, env);
+  ASSERT_TRUE(startup.Create());
+  startup.btnAllCheckClick();
+  dialogs.Answer(IDYES);
+  startup.btnDelClick();
+  EXPECT_EQ(startup.lv2->Count(), 1);
+  EXPECT_EQ(fakeTasks.tasks[L"T"], newer);
+  EXPECT_EQ(ReadBytes(recovery::TaskBackupPath(store, L"T")), kTaskXml);
+  EXPECT_EQ(Joined(L"SCHEDULERE").size(), 1u);
 }
 
 TEST_F(SysRecoveryTest, ARefusedOrUnreachableTaskRegistrationKeepsRowRecordAndDefinition) {
