@@ -405,7 +405,9 @@ void TSysRecoveryForm::btnDelClick(int page) {
     platform::ShowMessage(hwnd(), texts_.selDel, Caption());
     return;
   }
-  if (!Ask(texts_.selDelOk)) return;
+  // A window that was closed while it asked does nothing more: its rows
+  // and records are gone (or going) with it.
+  if (!Ask(texts_.selDelOk) || closed_) return;
   ui::ListView& list = *lists_[page];
   for (int row = list.Count() - 1; row >= 0; --row) {
     if (!list.Checked(row)) continue;
@@ -435,7 +437,7 @@ void TSysRecoveryForm::btnRecoverClick(int page) {
     platform::ShowMessage(hwnd(), texts_.selRcv, Caption());
     return;
   }
-  if (!Ask(texts_.selRcvOk)) return;
+  if (!Ask(texts_.selRcvOk) || closed_) return;
   if (page == kStartupPage) {
     RestoreStartup();
     return;

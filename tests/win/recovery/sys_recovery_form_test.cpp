@@ -835,6 +835,51 @@ TEST_F(SysRecoveryTest, TheWindowHasItsDesignedLayout) {
   f.btnCloseClick();
 }
 
+// The window is told to close while its question is up (the taskbar's
+// Close, or another program ending Vantrel's windows), then the user
+// answers Yes.
+class ClosingWhileAsked final : public platform::Dialogs {
+ public:
+  explicit ClosingWhileAsked(HWND form) : form_(form) { platform::SetDialogs(this); }
+  ~ClosingWhileAsked() override { platform::SetDialogs(nullptr); }
+  int Message(HWND, const std::wstring&, const std::wstring&, UINT) override {
+    ::SendMessageW(form_, WM_CLOSE, 0, 0);
+    return IDYES;
+  }
+  bool OpenFileName(HWND, const std::wstring&, std::wstring*) override { return false; }
+  void ShellOpen(HWND, const std::wstring&, const std::wstring&, int) override {}
+
+ private:
+  HWND form_;
+};
+
+TEST_F(SysRecoveryTest, AWindowClosedDuringItsQuestionChangesNothing) {
+  Append(L"START_PROGRAM", {L"usr", L"", L"usr.exe", kUser});
+  Append(L"BHO", {L"Helper", L"", L"h.dll", L"C:\\h.dll", L"{A}"});
+  Append(L"ICON", {L"Button", L"http://x.example/", L"{C}", L"", L""});
+  WriteBytes(recovery::RegistryExportPath(store, L"{C}"), "x");
+  const std::string before = ReadBytes(store.indexPath);
+  for (int page : {0, 2, 4}) {
+    for (bool purge : {false, true}) {
+      SCOPED_TRACE(page * 2 + purge);
+      TSysRecoveryForm& f = Open();
+      Visit(page);
+      f.btnAllCheckClick(page);
+      ClosingWhileAsked closing(f.hwnd());
+      if (purge) {
+        f.btnDelClick(page);
+      } else {
+        f.btnRecoverClick(page);
+      }
+      EXPECT_EQ(ReadBytes(store.indexPath), before);
+      EXPECT_TRUE(Exists(recovery::RegistryExportPath(store, L"{C}")));
+      form.reset();
+    }
+  }
+  EXPECT_EQ(Value(user, L"usr"), L"<none>");
+  EXPECT_TRUE(runs.empty());
+}
+
 TEST_F(SysRecoveryTest, TheKeyboardStartsInTheListAndTabsThroughThePageThenTabsThenClose) {
   Append(L"START_PROGRAM", {L"usr", L"", L"usr.exe", kUser});
   TSysRecoveryForm& f = Open();
