@@ -241,7 +241,10 @@ bool RunCommand(const std::wstring& commandLine, int show, bool wait, DWORD time
   PROCESS_INFORMATION process{};
   if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS | creationFlags, nullptr,
                         nullptr, &startup, &process)) {
-    platform::CurrentDialogs().ShellOpen(nullptr, commandLine, L"", show);
+    const bool quotedPath = commandLine.size() > 2 && commandLine.front() == L'"' && commandLine.back() == L'"' &&
+                            commandLine.find(L'"', 1) == commandLine.size() - 1;
+    platform::CurrentDialogs().ShellOpen(
+        nullptr, quotedPath ? commandLine.substr(1, commandLine.size() - 2) : commandLine, L"", show);
     return false;
   }
   UniqueHandle processHandle(process.hProcess);

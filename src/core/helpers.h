@@ -33,7 +33,8 @@ bool ExtractResourceToFile(int id, const wchar_t* type, const std::wstring& path
 // CreateProcess(commandLine) with the given show state and extra creation
 // flags (CREATE_NO_WINDOW: a console program gets no console); optionally
 // waits up to timeoutMs. When the process cannot be created the command is
-// handed to ShellExecute "open" and the result is false.
+// handed to ShellExecute "open" and the result is false; a command that is
+// one quoted path goes to the shell without its quotes.
 bool RunCommand(const std::wstring& commandLine, int show, bool wait, DWORD timeoutMs, DWORD creationFlags = 0);
 
 // WM_CLOSE with a 100 ms time-out; a window still there afterwards has its

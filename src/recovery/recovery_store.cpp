@@ -88,33 +88,52 @@ std::wstring ReadProfileValue(const std::wstring& section, const std::wstring& k
   }
 }
 
-// The key names of a section (the profile functions list them with a null key).
-std::vector<std::wstring> SectionKeys(const std::wstring& section, const std::wstring& path) {
-  std::vector<wchar_t> buffer(4096);
-  DWORD got = 0;
-  for (;;) {
-    got = ::GetPrivateProfileStringW(section.c_str(), nullptr, L"", buffer.data(), static_cast<DWORD>(buffer.size()),
-                                     path.c_str());
-    if (got + 2 < buffer.size() || buffer.size() >= (1u << 24)) break;
-    buffer.resize(buffer.size() * 4);
-  }
-  std::vector<std::wstring> keys;
-  for (size_t at = 0; at < got;) {
-    std::wstring key(buffer.data() + at);
-    at += key.size() + 1;
-    if (!key.empty()) keys.push_back(std::move(key));
-  }
-  return keys;
+// A section read in one call. A lookup per key costs the profile functions
+// a pass over the section each, so reading item by item took minutes for an
+// index of a few megabytes; one listing reads it in one pass.
+struct SectionContent {
+  std::wstring count;                    // the first "COUNT" value
+  std::map<size_t, std::wstring> items;  // index -> text (the first of equal keys)
+  std::vector<std::wstring> otherLines;  // every other line, as listed
+};
+
+std::wstring TrimBlanks(std::wstring_view text) {
+  const size_t first = text.find_first_not_of(L" \t");
+  if (first == std::wstring_view::npos) return {};
+  return std::wstring(text.substr(first, text.find_last_not_of(L" \t") - first + 1));
 }
 
-// The item indices present in a section, ascending.
-std::vector<size_t> ItemIndices(const std::wstring& section, const std::wstring& path) {
-  std::vector<size_t> indices;
-  for (const auto& key : SectionKeys(section, path))
-    if (auto index = ItemIndexOfKey(key)) indices.push_back(*index);
-  std::sort(indices.begin(), indices.end());
-  indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
-  return indices;
+SectionContent ReadSection(const std::wstring& section, const std::wstring& path) {
+  std::vector<wchar_t> buffer(1 << 16);
+  DWORD got = 0;
+  for (;;) {
+    got = ::GetPrivateProfileSectionW(section.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()), path.c_str());
+    if (got + 2 < buffer.size() || buffer.size() >= (1u << 26)) break;
+    buffer.resize(buffer.size() * 4);
+  }
+  SectionContent content;
+  bool counted = false;
+  for (size_t at = 0; at < got;) {
+    const std::wstring line(buffer.data() + at);
+    at += line.size() + 1;
+    if (line.empty()) continue;
+    const size_t equals = line.find(L'=');
+    const std::wstring key = TrimBlanks(std::wstring_view(line).substr(0, equals));
+    // The value as GetPrivateProfileString gives it: blanks and one pair of
+    // outer quotes removed.
+    std::wstring value = equals == std::wstring::npos ? std::wstring() : TrimBlanks(std::wstring_view(line).substr(equals + 1));
+    if (value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') && value.back() == value.front())
+      value = value.substr(1, value.size() - 2);
+    if (equals != std::wstring::npos && ::lstrcmpiW(key.c_str(), kCountKey) == 0) {
+      if (!counted) content.count = value;
+      counted = true;
+    } else if (auto index = equals == std::wstring::npos ? std::nullopt : ItemIndexOfKey(key)) {
+      content.items.emplace(*index, std::move(value));  // keeps the first
+    } else {
+      content.otherLines.push_back(line);
+    }
+  }
+  return content;
 }
 
 bool WriteProfileValue(const std::wstring& section, const std::wstring& key, const wchar_t* value,
@@ -160,10 +179,11 @@ bool AppendRecoveryRecord(const RecoveryStore& store, const std::wstring& sectio
   if (!hold.held() || !IndexWritable(path)) return false;
 
   const bool existed = platform::FileExists(path);
-  const std::wstring countText = ReadProfileValue(section, kCountKey, path);
+  const SectionContent content = ReadSection(section, path);
+  const std::wstring& countText = content.count;
   size_t next = ParseCount(countText);
-  for (size_t index : ItemIndices(section, path)) {
-    if (ReadProfileValue(section, ItemKey(index), path) == record) return true;
+  for (const auto& [index, text] : content.items) {
+    if (text == record) return true;
     next = std::max(next, index + 1);
   }
   if (next >= 0xFFFFFFF0u) return false;
@@ -188,11 +208,11 @@ std::vector<RecoveryRecord> ReadRecoverySection(const RecoveryStore& store, cons
   std::vector<RecoveryRecord> records;
   const std::wstring& path = store.indexPath;
   if (path.empty() || !platform::FileExists(path)) return records;
-  const size_t count = ParseCount(ReadProfileValue(section, kCountKey, path));
+  SectionContent content = ReadSection(section, path);
+  const size_t count = ParseCount(content.count);
   const size_t fields = ReaderFieldCount(section);
-  for (size_t index : ItemIndices(section, path)) {
+  for (auto& [index, text] : content.items) {
     if (index >= count) break;
-    std::wstring text = ReadProfileValue(section, ItemKey(index), path);
     if (text.empty()) continue;
     records.push_back(SplitRecord(std::move(text), fields));
   }
@@ -210,15 +230,29 @@ bool RewriteRecoverySection(const RecoveryStore& store, const std::wstring& sect
   FolderHold hold(FolderOf(path));
   if (!hold.held() || !IndexWritable(path)) return false;
   const bool existed = platform::FileExists(path);
-  // New items first, then the stale ones go, then the count: a write that
-  // fails half-way leaves records in the file rather than losing them.
-  bool ok = true;
-  for (size_t i = 0; i < records.size() && ok; ++i)
-    ok = WriteProfileValue(section, ItemKey(i), RewriteText(section, records[i]).c_str(), path);
-  if (!ok) return false;
-  for (size_t index : ItemIndices(section, path))
-    if (index >= records.size()) ::WritePrivateProfileStringW(section.c_str(), ItemKey(index).c_str(), nullptr, path.c_str());
-  ok = WriteProfileValue(section, kCountKey, DecimalText(records.size()).c_str(), path);
+  // Items at or above "COUNT" (a damaged count) were never shown, so the
+  // caller cannot have meant to drop them: they are kept, after the given
+  // records, and are counted from now on.
+  std::vector<std::wstring> texts;
+  for (const auto& record : records) texts.push_back(RewriteText(section, record));
+  const SectionContent content = ReadSection(section, path);
+  const size_t count = ParseCount(content.count);
+  for (const auto& [index, text] : content.items)
+    if (index >= count && !text.empty()) texts.push_back(text);
+  // The whole section in one write (so also all or nothing): "COUNT", the
+  // items, then the lines that are neither, unchanged.
+  std::wstring block = std::wstring(kCountKey) + L"=" + DecimalText(texts.size());
+  block += L'\0';
+  for (size_t i = 0; i < texts.size(); ++i) {
+    block += ItemKey(i) + L"=" + texts[i];
+    block += L'\0';
+  }
+  for (const auto& line : content.otherLines) {
+    block += line;
+    block += L'\0';
+  }
+  block += L'\0';
+  const bool ok = ::WritePrivateProfileSectionW(section.c_str(), block.c_str(), path.c_str()) != 0;
   if (!existed && platform::FileExists(path)) ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
   return ok;
 }

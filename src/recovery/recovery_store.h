@@ -56,8 +56,10 @@ std::vector<RecoveryRecord> ReadRecoverySection(const RecoveryStore& store, cons
 std::vector<RecoveryRecord> ReadRecoverySection(const std::wstring& section);
 
 // Replaces the section by `records`, numbered from 0 (RewriteText forms),
-// and "COUNT" by their number (also 0). Every other item key of the section
-// is removed. False when a write was refused.
+// and "COUNT" by their number (also 0). Items at or above the old "COUNT",
+// which ReadRecoverySection never gave, are kept unchanged after them and
+// counted. Every other item key of the section is removed. False when a
+// write was refused.
 bool RewriteRecoverySection(const RecoveryStore& store, const std::wstring& section,
                             const std::vector<RecoveryRecord>& records);
 bool RewriteRecoverySection(const std::wstring& section, const std::vector<RecoveryRecord>& records);

@@ -104,6 +104,38 @@ std::wstring IconPayloadName(const recovery::RecoveryStore& store, const Recover
   return path.empty() ? path : path.substr(path.find_last_of(L'\\') + 1);
 }
 
+// The dat-folder name a record's payload has; empty for records without one.
+std::wstring PayloadNameOf(const recovery::RecoveryStore& store, const wchar_t* section, const RecoveryRecord& record) {
+  const std::wstring_view kind = section;
+  if (kind == recovery::kStartProgramSection) {
+    if (Field(record, 3) != kStartupLocation) return {};
+    return Field(record, 4).empty() ? Field(record, 0) : Field(record, 4);
+  }
+  if (kind == recovery::kSchedulerSection) return Field(record, 0).empty() ? L"" : Field(record, 0) + L".scd";
+  if (kind == recovery::kIconSection) return IconPayloadName(store, record);
+  return {};
+}
+
+// Deletes those of `names` that no record of the store names any more. Two
+// records can name one file (the same task removed twice, records of older
+// versions, the same key's export): the file stays while one of them is
+// left, also when the section could not be rewritten.
+void DeletePayloadsNoLongerNamed(const recovery::RecoveryStore& store, const std::vector<std::wstring>& names) {
+  if (names.empty()) return;
+  std::vector<std::wstring> named;
+  for (const wchar_t* section : {recovery::kStartProgramSection, recovery::kSchedulerSection, recovery::kIconSection})
+    for (const RecoveryRecord& record : recovery::ReadRecoverySection(store, section)) {
+      std::wstring name = PayloadNameOf(store, section, record);
+      if (!name.empty()) named.push_back(std::move(name));
+    }
+  for (const std::wstring& name : names) {
+    const bool stillNamed = std::any_of(named.begin(), named.end(), [&](const std::wstring& other) {
+      return ::lstrcmpiW(other.c_str(), name.c_str()) == 0;
+    });
+    if (!stillNamed) recovery::DeletePayloadFile(store, name);
+  }
+}
+
 std::wstring WithoutTrailingSlash(std::wstring path) {
   while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
   return path;
@@ -221,6 +253,13 @@ bool TSysRecoveryForm::Create() {
   lv4 = lists_[3];
   lv5 = lists_[4];
   rzpgcntrl->onChanging = [this](int page) { return rzpgcntrlChanging(page); };
+  // Keyboard order follows the window order: each page's list first (it
+  // has the focus when the window opens), then its buttons, the tabs, and
+  // Close last.
+  constexpr UINT kOrderOnly = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+  for (int page = 0; page < kPageCount; ++page)
+    ::SetWindowPos(lists_[page]->hwnd(), pnlTop[page]->hwnd(), 0, 0, 0, 0, kOrderOnly);
+  ::SetWindowPos(pnlBottom->hwnd(), HWND_BOTTOM, 0, 0, 0, 0, kOrderOnly);
 
   FormCreate();
   rzpgcntrl->onChange = [this](int page) { rzpgcntrlChange(page); };
@@ -341,7 +380,9 @@ void TSysRecoveryForm::RemoveRow(int page, int row) {
 
 void TSysRecoveryForm::RewritePage(int page) {
   if (!recovery::RewriteRecoverySection(env_.store, SectionOf(page), records_[page])) {
-    // The index file refused the write: show what it holds now.
+    // The index file refused the write: show what it holds now. Its records
+    // still name their payloads, so none of them is deleted.
+    spentPayloads_.clear();
     platform::ShowMessage(hwnd(), texts_.rcvFail, Caption());
     FillPage(page);
   }
@@ -365,7 +406,9 @@ void TSysRecoveryForm::btnDelClick(int page) {
     platform::ShowMessage(hwnd(), texts_.selDel, Caption());
     return;
   }
-  if (!Ask(texts_.selDelOk)) return;
+  // A window that was closed while it asked does nothing more: its rows
+  // and records are gone (or going) with it.
+  if (!Ask(texts_.selDelOk) || closed_) return;
   ui::ListView& list = *lists_[page];
   for (int row = list.Count() - 1; row >= 0; --row) {
     if (!list.Checked(row)) continue;
@@ -373,27 +416,19 @@ void TSysRecoveryForm::btnDelClick(int page) {
     RemoveRow(page, row);
   }
   RewritePage(page);
+  DropSpentPayloads();
 }
 
+void TSysRecoveryForm::DropSpentPayloads() {
+  DeletePayloadsNoLongerNamed(env_.store, spentPayloads_);
+  spentPayloads_.clear();
+}
+
+// BHO and toolbar records have no payload; the others' files go once the
+// section no longer names them (DropSpentPayloads).
 void TSysRecoveryForm::Purge(int page, const RecoveryRecord& record) {
-  switch (page) {
-    case kStartupPage:
-      if (Field(record, 3) == kStartupLocation) {
-        const std::wstring& payload = Field(record, 4).empty() ? Field(record, 0) : Field(record, 4);
-        recovery::DeletePayloadFile(env_.store, payload);
-      }
-      break;
-    case kSchedulerPage:
-      if (!Field(record, 0).empty()) recovery::DeletePayloadFile(env_.store, Field(record, 0) + L".scd");
-      break;
-    case kIconPage: {
-      const std::wstring payload = IconPayloadName(env_.store, record);
-      if (!payload.empty()) recovery::DeletePayloadFile(env_.store, payload);
-      break;
-    }
-    default:  // BHO and toolbar records have no payload
-      break;
-  }
+  std::wstring payload = PayloadNameOf(env_.store, SectionOf(page), record);
+  if (!payload.empty()) spentPayloads_.push_back(std::move(payload));
 }
 
 // ---------------------------------------------------------------- restore
@@ -403,7 +438,7 @@ void TSysRecoveryForm::btnRecoverClick(int page) {
     platform::ShowMessage(hwnd(), texts_.selRcv, Caption());
     return;
   }
-  if (!Ask(texts_.selRcvOk)) return;
+  if (!Ask(texts_.selRcvOk) || closed_) return;
   if (page == kStartupPage) {
     RestoreStartup();
     return;
@@ -433,6 +468,7 @@ void TSysRecoveryForm::btnRecoverClick(int page) {
     }
   }
   RewritePage(page);
+  DropSpentPayloads();
   TellFailures(failed, 0);
 }
 
@@ -446,7 +482,7 @@ TSysRecoveryForm::Outcome TSysRecoveryForm::RestoreTask(const RecoveryRecord& re
   if (!definition) return Outcome::kFailed;
   const std::optional<int> status = addTask_(name, *definition);
   if (!status || *status != 0) return Outcome::kFailed;
-  recovery::DeletePayloadFile(env_.store, name + L".scd");
+  spentPayloads_.push_back(name + L".scd");
   return Outcome::kRestored;
 }
 
@@ -466,7 +502,7 @@ TSysRecoveryForm::Outcome TSysRecoveryForm::RestoreIcon(const RecoveryRecord& re
   if (!platform::EntryExists(path)) return Outcome::kRestored;  // nothing left to bring back
   // The view comes from the file; the key must lie below the extension key.
   if (!recovery::ImportRegistryExport(path, std::wstring(kExtensionsKey))) return Outcome::kFailed;
-  recovery::DeletePayloadFile(env_.store, payload);
+  spentPayloads_.push_back(payload);
   return Outcome::kRestored;
 }
 
@@ -547,7 +583,9 @@ void TSysRecoveryForm::RestoreStartup() {
   forTicked(Place::kStartupFolder, [&](const RecoveryRecord& record) {
     std::wstring started;
     const Outcome outcome = RestoreStartupFile(record, &started);
-    if (!started.empty()) runList.push_back(started);
+    // Quoted: unquoted, a path with blanks ("...\Start Menu\...") would
+    // start "...\Start.exe" of a folder the user can write to, elevated.
+    if (!started.empty()) runList.push_back(L"\"" + started + L"\"");
     return outcome;
   });
   // Ticked rows still listed were not restored: a file of that name was

@@ -132,6 +132,9 @@ class TSysRecoveryForm : public ui::Form {
   Outcome RegisterServer(const recovery::RecoveryRecord& record);
   Outcome RestoreIcon(const recovery::RecoveryRecord& record);
   void Purge(int page, const recovery::RecoveryRecord& record);
+  // Deletes the payload files of the records just purged or restored that
+  // no record of the store still names.
+  void DropSpentPayloads();
   bool Run(const std::wstring& commandLine, int show, bool wait, DWORD timeoutMs) const;
 
   const ui::ToolHost& host_;
@@ -143,6 +146,8 @@ class TSysRecoveryForm : public ui::Form {
   SchedletLibrary library_;
   SysRecoveryEnvironment::AddTask addTask_;  // empty: no task can be registered
   bool closed_ = false;
+  // Payload files of this action's purged or restored records.
+  std::vector<std::wstring> spentPayloads_;
 };
 
 // Opens the window modally, owned by the host's window, and frees it after.

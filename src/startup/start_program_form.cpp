@@ -502,6 +502,10 @@ void TStartProgramForm::DeleteStartupEntries(bool automatic) {
     const RecoveryRecord record{name, lv2->ItemText(row, 2), lv2->ItemText(row, 3), lv2->ItemText(row, 4)};
     const std::wstring backup = recovery::TaskBackupPath(env_.store, name);
     if (backup.empty()) continue;
+    // A backup of an earlier task of this name is still kept: the bridge
+    // never replaces it, so this task's definition could not be saved. The
+    // task stays until that backup is restored or purged.
+    if (EntryExists(backup)) continue;
     bool added = false;
     if (!BackUp(recovery::kSchedulerSection, record, &added)) continue;
     const std::optional<int> status = bridge_->deleteTask(name, backup);

@@ -220,6 +220,10 @@ TEST(RunCommand, HandsAnUnstartableCommandToTheShell) {
   EXPECT_FALSE(RunCommand(command, SW_SHOWNORMAL, true, 1000));
   ASSERT_EQ(dialogs.opened.size(), 1u);
   EXPECT_EQ(dialogs.opened[0], command);  // the whole command, no parameters
+  // One quoted path (a shortcut): the shell gets the path itself.
+  EXPECT_FALSE(RunCommand(L"\"C:\\no such folder\\a b.lnk\"", SW_SHOWNORMAL, false, 1000));
+  ASSERT_EQ(dialogs.opened.size(), 2u);
+  EXPECT_EQ(dialogs.opened[1], L"C:\\no such folder\\a b.lnk");
 }
 
 ChildProcess StartRole(const std::wstring& role) {

@@ -118,6 +118,49 @@ TEST_F(Store, ADamagedSectionReadsWhatIsThereAndAppendsOverwriteNothing) {
   EXPECT_EQ(Profile(ini(), L"ICON", L"COUNT"), L"4");
 }
 
+TEST_F(Store, ARewriteKeepsTheItemsADamagedCountHid) {
+  // Items at or above COUNT were never read, so no caller dropped them.
+  WriteBytes(ini(),
+             "[SCHEDULERE]\r\nCOUNT=2\r\nITEM0=t1||||c||\r\nITEM1=t2||||c||\r\nITEM2=beyond||||c||\r\nITEM5=far||||c||\r\n"
+             "[BHO]\r\nCOUNT=x\r\nITEM0=hidden||||h.dll||C:\\h.dll||{H}\r\n");
+  auto tasks = ReadRecoverySection(store, kSchedulerSection);
+  ASSERT_EQ(tasks.size(), 2u);
+  tasks.erase(tasks.begin());
+  ASSERT_TRUE(RewriteRecoverySection(store, kSchedulerSection, tasks));
+  EXPECT_EQ(Profile(ini(), L"SCHEDULERE", L"COUNT"), L"3");
+  EXPECT_EQ(Profile(ini(), L"SCHEDULERE", L"ITEM0"), L"t2||||c||");
+  EXPECT_EQ(Profile(ini(), L"SCHEDULERE", L"ITEM1"), L"beyond||||c||");
+  EXPECT_EQ(Profile(ini(), L"SCHEDULERE", L"ITEM2"), L"far||||c||");
+  EXPECT_EQ(Profile(ini(), L"SCHEDULERE", L"ITEM5"), L"<none>");
+
+  ASSERT_TRUE(RewriteRecoverySection(store, kBhoSection, {}));
+  EXPECT_EQ(Profile(ini(), L"BHO", L"COUNT"), L"1");
+  EXPECT_EQ(ReadRecoverySection(store, kBhoSection).size(), 1u);
+}
+
+TEST_F(Store, AnIndexOfSeveralMegabytesIsReadAndRewrittenWhole) {
+  std::string text = "[START_PROGRAM]\r\nCOUNT=30000\r\nnote=kept\r\n";
+  for (int i = 0; i < 30000; ++i)
+    text += "ITEM" + std::to_string(i) + "=name" + std::to_string(i) +
+            "||maker||C:\\Program Files\\x\\y.exe -arg||HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\r\n";
+  text += "[ICON]\r\nCOUNT=1\r\nITEM0=i||a||{0}||||\r\n";
+  ASSERT_GT(text.size(), 3u << 20);
+  WriteBytes(ini(), text);
+  auto records = ReadRecoverySection(store, kStartProgramSection);
+  ASSERT_EQ(records.size(), 30000u);
+  EXPECT_EQ(records[29999][0], L"name29999");
+  records.erase(records.begin());
+  ASSERT_TRUE(RewriteRecoverySection(store, kStartProgramSection, records));
+  EXPECT_EQ(Profile(ini(), L"START_PROGRAM", L"COUNT"), L"29999");
+  EXPECT_EQ(Profile(ini(), L"START_PROGRAM", L"ITEM0").substr(0, 7), L"name1||");
+  EXPECT_EQ(Profile(ini(), L"START_PROGRAM", L"ITEM29998").substr(0, 11), L"name29999||");
+  EXPECT_EQ(Profile(ini(), L"START_PROGRAM", L"ITEM29999"), L"<none>");
+  EXPECT_EQ(Profile(ini(), L"START_PROGRAM", L"note"), L"kept");  // not a record: left alone
+  EXPECT_EQ(ReadRecoverySection(store, kIconSection).size(), 1u);
+  EXPECT_TRUE(AppendRecoveryRecord(store, kStartProgramSection, {L"new", L"", L"n.exe", L"STARTUP"}));
+  EXPECT_EQ(Profile(ini(), L"START_PROGRAM", L"ITEM29999"), L"new||||n.exe||STARTUP");
+}
+
 TEST_F(Store, RewriteRenumbersFromZeroAndWritesTheSixFieldIconForm) {
   for (const wchar_t* n : {L"one", L"two", L"three"})
     ASSERT_TRUE(AppendRecoveryRecord(store, kStartProgramSection, {n, L"", L"C:\\f", L"STARTUP"}));

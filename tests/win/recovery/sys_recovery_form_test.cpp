@@ -108,7 +108,7 @@ struct FakeTasks {
     bridge.deleteTask = [this](const std::wstring& name, const std::wstring& backup) -> std::optional<int> {
       auto it = tasks.find(name);
       if (it == tasks.end()) return 0;
-      WriteBytes(backup, it->second);
+      if (!Exists(backup)) WriteBytes(backup, it->second);  // never replaced, as the bridge does
       tasks.erase(it);
       return 0;
     };
@@ -281,14 +281,17 @@ TEST_F(SysRecoveryTest, StartupEntriesRemovedByTheStartupWindowComeBackWhereThey
   EXPECT_EQ(dialogs.messages[1].text, kRunNow);
   EXPECT_EQ(dialogs.messages[1].caption, kCaption);
   ASSERT_EQ(runs.size(), 5u);
-  std::vector<std::wstring> expected{L"\"C:\\m32.exe\" /min", L"C:\\m64.exe", L"usr.exe -x", userFolder.File(L"mine.lnk"),
-                                     commonFolder.File(L"all.lnk")};
+  // Files by their whole path in quotes: a path with blanks must not start
+  // the program its first words name.
+  const std::wstring mine = L"\"" + userFolder.File(L"mine.lnk") + L"\"";
+  const std::wstring all = L"\"" + commonFolder.File(L"all.lnk") + L"\"";
+  std::vector<std::wstring> expected{L"\"C:\\m32.exe\" /min", L"C:\\m64.exe", L"usr.exe -x", mine, all};
   std::vector<std::wstring> sortedRuns = runs;
   std::sort(sortedRuns.begin(), sortedRuns.end());
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(sortedRuns, expected);
   // Registry entries go into the run list first, files last: run in reverse.
-  EXPECT_TRUE(runs[0] == userFolder.File(L"mine.lnk") || runs[0] == commonFolder.File(L"all.lnk"));
+  EXPECT_TRUE(runs[0] == mine || runs[0] == all);
   EXPECT_TRUE(std::all_of(runShows.begin(), runShows.end(), [](int s) { return s == SW_SHOWNORMAL; }));
 }
 
@@ -410,6 +413,31 @@ TEST_F(SysRecoveryTest, TasksRemovedByTheStartupWindowAreRegisteredAgainFromThei
   EXPECT_EQ(dialogs.messages.size(), 1u);  // the question only
 }
 
+TEST_F(SysRecoveryTest, ATaskOfANameWhoseBackupIsStillKeptIsNotRemovedAgain) {
+  fakeTasks.tasks[L"T"] = kTaskXml;
+  RemoveAllWithStartupWindow();
+  // A new task of the same name: its definition could not be saved.
+  const std::string newer = "<Task>\n<Exec>newer.exe</Exec>\n</Task>";
+  fakeTasks.tasks[L"T"] = newer;
+  StartProgramEnvironment env;
+  env.startup.machineRunKeys = MachineRunKeyPlaces(true);
+  env.startup.userFolder = userFolder.path();
+  env.startup.commonFolder = commonFolder.path();
+  env.store = store;
+  env.settingsPath = data.File(L"Vantrel.ini");
+  env.windows64 = true;
+  env.tasks = fakeTasks.Bridge();
+  TStartProgramForm startup(host, env);
+  ASSERT_TRUE(startup.Create());
+  startup.btnAllCheckClick();
+  dialogs.Answer(IDYES);
+  startup.btnDelClick();
+  EXPECT_EQ(startup.lv2->Count(), 1);
+  EXPECT_EQ(fakeTasks.tasks[L"T"], newer);
+  EXPECT_EQ(ReadBytes(recovery::TaskBackupPath(store, L"T")), kTaskXml);
+  EXPECT_EQ(Joined(L"SCHEDULERE").size(), 1u);
+}
+
 TEST_F(SysRecoveryTest, ARefusedOrUnreachableTaskRegistrationKeepsRowRecordAndDefinition) {
   Append(L"SCHEDULERE", {L"Garbage", L"", L"g.exe", L""});
   Append(L"SCHEDULERE", {L"Good", L"", L"x.exe", L""});
@@ -529,6 +557,73 @@ TEST_F(SysRecoveryTest, APurgeRemovesOnlyTheTickedRecordsAndTheirPayloads) {
   }
   EXPECT_TRUE(runs.empty());  // a purged add-on is not registered again
   EXPECT_TRUE(fakeTasks.added.empty());
+}
+
+TEST_F(SysRecoveryTest, APayloadTwoRecordsNameStaysUntilTheLastOfThemGoes) {
+  // Records of older versions of one Startup name from both folders, the
+  // same task removed twice, two buttons of one key: one file for two.
+  const std::string exportText =
+      "ROOT_KEY = HKEY_CURRENT_USER\r\nBASE_KEY = \\Software\\Microsoft\\Internet Explorer\\Extensions\r\n"
+      "CLSID_REGKEY = {K}\r\nButtonText = str::Two\r\n";
+  const struct {
+    int page;
+    const wchar_t* section;
+    RecoveryRecord first, second;
+    std::wstring payload;
+    std::string bytes;
+  } cases[] = {
+      {0, L"START_PROGRAM", {L"a.lnk", L"", userFolder.path(), L"STARTUP"}, {L"a.lnk", L"", commonFolder.path(), L"STARTUP"}, L"a.lnk", "lnk"},
+      {1, L"SCHEDULERE", {L"T", L"", L"old.exe", L""}, {L"T", L"", L"new.exe", L""}, L"T.scd", kTaskXml},
+      {4, L"ICON", {L"One", L"http://1.example/", L"{K}", L"", L""}, {L"Two", L"http://2.example/", L"{K}", L"", L""}, L"{K}", exportText},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.page);
+    Append(c.section, c.first);
+    Append(c.section, c.second);
+    const std::wstring payload = store.datFolder + L"\\" + c.payload;
+    WriteBytes(payload, c.bytes);
+    TSysRecoveryForm& f = Open();
+    Visit(c.page);
+    ASSERT_EQ(f.List(c.page).Count(), 2);
+    f.List(c.page).SetChecked(0, true);
+    dialogs.Answer(IDYES);
+    f.btnDelClick(c.page);
+    EXPECT_TRUE(Exists(payload));  // the second record still needs it
+    ASSERT_EQ(f.List(c.page).Count(), 1);
+
+    f.List(c.page).SetChecked(0, true);
+    dialogs.Answer(IDYES);
+    if (c.page == 0) dialogs.Answer(IDNO);  // the question to run it now
+    f.btnRecoverClick(c.page);
+    EXPECT_EQ(f.List(c.page).Count(), 0);
+    EXPECT_TRUE(recovery::ReadRecoverySection(store, c.section).empty());
+    EXPECT_FALSE(Exists(payload));  // restored: moved back, or used and deleted
+    form.reset();
+  }
+  EXPECT_TRUE(Exists(commonFolder.path() + L"\\a.lnk"));
+  EXPECT_EQ(fakeTasks.tasks.count(L"T"), 1u);
+  RegKey button;
+  EXPECT_EQ(button.Open(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Extensions\\{K}", KEY_READ),
+            ERROR_SUCCESS);
+}
+
+TEST_F(SysRecoveryTest, APurgeTheIndexRefusesKeepsThePayloadOfTheRecordThatStays) {
+  Append(L"SCHEDULERE", {L"Kept", L"", L"x.exe", L""});
+  WriteBytes(recovery::TaskBackupPath(store, L"Kept"), kTaskXml);
+  TSysRecoveryForm& f = Open();
+  Visit(1);
+  f.btnAllCheckClick(1);
+  // Another program holds the index: it can be read, not written.
+  HANDLE held = ::CreateFileW(store.indexPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  dialogs.Answer(IDYES);
+  f.btnDelClick(1);
+  ::CloseHandle(held);
+  EXPECT_EQ(Joined(L"SCHEDULERE"), (std::vector<std::wstring>{L"Kept||||x.exe||"}));
+  EXPECT_EQ(f.lv2->Count(), 1);
+  EXPECT_TRUE(Exists(recovery::TaskBackupPath(store, L"Kept")));
+  ASSERT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_EQ(dialogs.messages[1].text, kRcvFail);
 }
 
 TEST_F(SysRecoveryTest, AddOnsAreRegisteredWithTheRegsvr32OfTheirView) {
@@ -738,6 +833,70 @@ TEST_F(SysRecoveryTest, TheWindowHasItsDesignedLayout) {
   EXPECT_EQ(f.btnClose->BoundsPx().right, f.pnlBottom->WidthPx() - ui::Scale(8));
   EXPECT_GE(f.pnlBottom->TopPx(), f.rzpgcntrl->BoundsPx().bottom);
   f.btnCloseClick();
+}
+
+// The window is told to close while its question is up (the taskbar's
+// Close, or another program ending Vantrel's windows), then the user
+// answers Yes.
+class ClosingWhileAsked final : public platform::Dialogs {
+ public:
+  explicit ClosingWhileAsked(HWND form) : form_(form) { platform::SetDialogs(this); }
+  ~ClosingWhileAsked() override { platform::SetDialogs(nullptr); }
+  int Message(HWND, const std::wstring&, const std::wstring&, UINT) override {
+    ::SendMessageW(form_, WM_CLOSE, 0, 0);
+    return IDYES;
+  }
+  bool OpenFileName(HWND, const std::wstring&, std::wstring*) override { return false; }
+  void ShellOpen(HWND, const std::wstring&, const std::wstring&, int) override {}
+
+ private:
+  HWND form_;
+};
+
+TEST_F(SysRecoveryTest, AWindowClosedDuringItsQuestionChangesNothing) {
+  Append(L"START_PROGRAM", {L"usr", L"", L"usr.exe", kUser});
+  Append(L"BHO", {L"Helper", L"", L"h.dll", L"C:\\h.dll", L"{A}"});
+  Append(L"ICON", {L"Button", L"http://x.example/", L"{C}", L"", L""});
+  WriteBytes(recovery::RegistryExportPath(store, L"{C}"), "x");
+  const std::string before = ReadBytes(store.indexPath);
+  for (int page : {0, 2, 4}) {
+    for (bool purge : {false, true}) {
+      SCOPED_TRACE(page * 2 + purge);
+      TSysRecoveryForm& f = Open();
+      Visit(page);
+      f.btnAllCheckClick(page);
+      ClosingWhileAsked closing(f.hwnd());
+      if (purge) {
+        f.btnDelClick(page);
+      } else {
+        f.btnRecoverClick(page);
+      }
+      EXPECT_EQ(ReadBytes(store.indexPath), before);
+      EXPECT_TRUE(Exists(recovery::RegistryExportPath(store, L"{C}")));
+      form.reset();
+    }
+  }
+  EXPECT_EQ(Value(user, L"usr"), L"<none>");
+  EXPECT_TRUE(runs.empty());
+}
+
+TEST_F(SysRecoveryTest, TheKeyboardStartsInTheListAndTabsThroughThePageThenTabsThenClose) {
+  Append(L"START_PROGRAM", {L"usr", L"", L"usr.exe", kUser});
+  TSysRecoveryForm& f = Open();
+  ::ShowWindow(f.hwnd(), SW_SHOWNA);
+  HWND strip = ::FindWindowExW(f.rzpgcntrl->hwnd(), nullptr, WC_TABCONTROLW, nullptr);
+  for (int page : {0, 2}) {
+    SCOPED_TRACE(page);
+    Visit(page);
+    const std::vector<HWND> expected{f.List(page).hwnd(),      f.btnAllCheck[page]->hwnd(), f.btnAllUncheck[page]->hwnd(),
+                                     f.btnDel[page]->hwnd(),   f.btnRecover[page]->hwnd(),  strip,
+                                     f.btnClose->hwnd()};
+    std::vector<HWND> order{::GetNextDlgTabItem(f.hwnd(), nullptr, FALSE)};
+    while (order.size() < expected.size() + 1) order.push_back(::GetNextDlgTabItem(f.hwnd(), order.back(), FALSE));
+    EXPECT_EQ(order.back(), expected.front());  // round again
+    order.pop_back();
+    EXPECT_EQ(order, expected);
+  }
 }
 
 TEST_F(SysRecoveryTest, EveryCaptionAndMessageComesFromTheLanguageTable) {
