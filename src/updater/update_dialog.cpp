@@ -207,7 +207,7 @@ bool TUpdateDialog::DownloadFile(const std::wstring& url, const std::wstring& ur
   if (!head.Replied()) return second();
   if (head.Redirect()) return follow(head);
   if (!head.Success()) return second();
-  if (!head.hasContentLength || head.contentLength == 0) return false;
+  if (!head.hasContentLength || head.contentLength == 0 || head.contentLength > kMaxDownloadBytes) return false;
   AnnouncedLength = static_cast<int64_t>(head.contentLength);
 
   client.onProgress = [this](uint64_t bytes) { idhtpWork(bytes); };

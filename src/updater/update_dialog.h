@@ -24,6 +24,10 @@ inline constexpr const wchar_t* kUserAgent = L"Mozilla/3.0 (Corvane Update)";
 inline constexpr DWORD kTimeoutMs = 3000;
 // Redirects followed for one address before it counts as failed.
 inline constexpr int kMaxRedirects = 5;
+// The largest download taken: the programs are a few megabytes, so a server
+// announcing more is refused before anything is written (the download is
+// bounded by the announced length, which must not be able to fill the disk).
+inline constexpr uint64_t kMaxDownloadBytes = 256ull << 20;
 
 // The two failure messages: the download failed (nothing was changed), or
 // an old file could not be replaced.

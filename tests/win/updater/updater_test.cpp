@@ -221,6 +221,13 @@ TEST_F(UpdaterTest, ABodyLongerThanAnnouncedFails) {
   ExpectFailedWithOldProgram();
 }
 
+TEST_F(UpdaterTest, AnAnnouncedLengthBeyondTheLimitIsRefusedBeforeTheDownload) {
+  Serve("/huge.exe", Program("x"), ", \"head_length\": " + std::to_string(kMaxDownloadBytes + 1));
+  Run(Arguments(server_->Url(L"/huge.exe"), server_->Url(L"/huge.exe")));
+  ExpectFailedWithOldProgram();
+  EXPECT_EQ(server_->Count("GET", "/huge.exe"), 0);
+}
+
 TEST_F(UpdaterTest, FileNamesOutsideTheFolderAreRefusedBeforeAnyDownload) {
   Serve("/new.exe", Program("new"));
   for (const wchar_t* name : {L"..\\Vantrel.exe", L"C:\\Windows\\notepad.exe", L"sub\\x.exe", L"*.exe", L"x.exe:s"}) {
