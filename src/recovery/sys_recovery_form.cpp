@@ -238,8 +238,8 @@ bool TSysRecoveryForm::Create() {
         L"설정 복원 후 저장", ui::Rect{kMargin + kRightButtonWidth + kGap, kButtonTop, kRightButtonWidth, kButtonHeight});
     ui::ListView& list = sheet.Add<ui::ListView>(ui::Rect{0, kTopHeight, kClientWidth, 300}, options);
     list.SetAlign(ui::Align::Client);
-    const PageSpec& spec = kPages[page];
-    for (int c = 0; c < 4 && spec.columns[c]; ++c) list.AddColumn(spec.columns[c], spec.widths[c]);
+    const PageSpec& pageLayout = kPages[page];
+    for (int c = 0; c < 4 && pageLayout.columns[c]; ++c) list.AddColumn(pageLayout.columns[c], pageLayout.widths[c]);
     lists_[page] = &list;
 
     btnAllCheck[page]->onClick = [this, page] { btnAllCheckClick(page); };
